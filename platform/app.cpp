@@ -1,0 +1,91 @@
+#include "platform/app.h"
+
+#include <algorithm>
+
+#include "platform/errors.h"
+
+namespace rt {
+
+App::App(System& system, Backend& backend, AppInfo info)
+    : system_(system), backend_(backend), info_(std::move(info)) {}
+
+App::~App() {
+  // Native windows go before the forms that own their state.
+  for (Form* form : forms_) {
+    for (Control* c : form->Controls()) c->DetachPeer();
+    form->DetachPeer();
+  }
+  deadControlPeers_.clear();
+  deadFormPeers_.clear();
+}
+
+void App::Load(Form& form) {
+  if (form.loaded_) return;
+  form.loaded_ = true;
+  form.discarded_ = false;
+  forms_.push_back(&form);
+  // The native window is made once the load handler has set up the form's
+  // state, so that no timer can tick inside Form_Load.
+  Dispatch([&form] { form.Form_Load(); });
+  if (form.loaded_ && !form.peer_) backend_.Realise(form);
+}
+
+void App::Show(Form& form) {
+  if (form.discarded_) return;
+  Load(form);
+  // Form_Load may have unloaded the form again.
+  if (!form.loaded_) return;
+  form.visible_ = true;
+  form.Notify(FormProperty::Visible);
+}
+
+void App::Unload(Form& form) {
+  if (!form.loaded_ || form.unloading_) return;
+  form.unloading_ = true;
+  int cancel = 0;
+  Dispatch([&form, &cancel] { form.Form_Unload(cancel); });
+  form.unloading_ = false;
+  if (cancel != 0 || !form.loaded_) return;
+  form.loaded_ = false;
+  form.visible_ = false;
+  form.discarded_ = true;
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
+  // The window disappears now; it is destroyed once no handler can be
+  // running inside it.
+  form.Notify(FormProperty::Visible);
+  for (Control* c : form.Controls()) {
+    if (auto peer = c->DetachPeer()) deadControlPeers_.push_back(std::move(peer));
+  }
+  if (auto peer = form.DetachPeer()) deadFormPeers_.push_back(std::move(peer));
+  if (forms_.empty()) backend_.AllUnloaded();
+  if (depth_ == 0) Idle();
+}
+
+void App::Dispatch(const std::function<void()>& handler) {
+  ++depth_;
+  try {
+    handler();
+  } catch (const RuntimeError& e) {
+    MsgBox(u"Run-time error '" + DecimalText(static_cast<int>(e.Code())) + u"':\r\n\r\n" + FromUtf8(e.what()));
+  } catch (const std::exception& e) {
+    MsgBox(u"Run-time error:\r\n\r\n" + FromUtf8(e.what()));
+  }
+  --depth_;
+}
+
+void App::Idle() {
+  if (depth_ != 0) return;
+  deadControlPeers_.clear();
+  deadFormPeers_.clear();
+  retired_.clear();
+}
+
+void App::Forget(Form* form) { forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end()); }
+
+void App::Retire(std::unique_ptr<Form> form) {
+  if (!form) return;
+  retired_.push_back(std::move(form));
+  if (depth_ == 0) Idle();
+}
+
+}  // namespace rt

@@ -1,0 +1,207 @@
+#include "platform/fake/fake_platform.h"
+
+#include <algorithm>
+
+#include "platform/errors.h"
+
+namespace rt::fake {
+
+FakeSystem::FakeSystem() { desktop[1] = FakeWindow{u"", u"#32769", 0, true, true, {}, {}}; }
+
+WindowHandle FakeSystem::AddWindow(WindowHandle parent, FakeWindow window) {
+  WindowHandle handle = next_++;
+  desktop[handle] = std::move(window);
+  desktop[parent].children.push_back(handle);
+  return handle;
+}
+
+std::vector<ustring> FakeSystem::Texts(const std::string& what) const {
+  std::vector<ustring> out;
+  for (const Call& c : calls) {
+    if (c.what == what) out.push_back(c.text);
+  }
+  return out;
+}
+
+void FakeSystem::MsgBox(ustring_view prompt, ustring_view title) {
+  calls.push_back({"MsgBox", ustring(prompt)});
+  lastMsgBoxTitle = ustring(title);
+  if (whileMsgBoxOpen) whileMsgBoxOpen();
+}
+
+bool FakeSystem::SetClipboardText(ustring_view text) {
+  if (clipboardBusy) return false;
+  calls.push_back({"Clipboard", ustring(text)});
+  clipboard = ustring(text);
+  return true;
+}
+
+void FakeSystem::SendKeys(ustring_view keys, bool wait) {
+  (void)wait;
+  if (onSendKeys) onSendKeys(keys);
+  calls.push_back({"SendKeys", ustring(keys)});
+}
+
+void FakeSystem::AppActivate(ustring_view caption) {
+  calls.push_back({"AppActivate", ustring(caption)});
+  if (std::find(activatable.begin(), activatable.end(), caption) == activatable.end()) {
+    throw RuntimeError(ErrorCode::NotFound, "window not found");
+  }
+}
+
+void FakeSystem::Sleep(std::uint32_t milliseconds) { calls.push_back({"Sleep", u"", milliseconds}); }
+
+WindowHandle FakeSystem::GetWindow(WindowHandle window, int relation) {
+  auto it = desktop.find(window);
+  if (it == desktop.end()) return 0;
+  if (relation == kGwChild) return it->second.children.empty() ? 0 : it->second.children.front();
+  if (relation == kGwHwndNext) {
+    for (auto& [handle, w] : desktop) {
+      auto& kids = w.children;
+      auto pos = std::find(kids.begin(), kids.end(), window);
+      if (pos != kids.end()) return pos + 1 == kids.end() ? 0 : *(pos + 1);
+    }
+  }
+  return 0;
+}
+
+ustring FakeSystem::GetWindowText(WindowHandle window) {
+  auto it = desktop.find(window);
+  return it == desktop.end() ? ustring() : it->second.caption.substr(0, 254);
+}
+
+ustring FakeSystem::GetClassName(WindowHandle window) {
+  auto it = desktop.find(window);
+  return it == desktop.end() ? ustring() : it->second.className.substr(0, 254);
+}
+
+WindowHandle FakeSystem::GetParent(WindowHandle window) {
+  auto it = desktop.find(window);
+  return it == desktop.end() ? 0 : it->second.parent;
+}
+
+bool FakeSystem::IsWindowVisible(WindowHandle window) {
+  auto it = desktop.find(window);
+  return it != desktop.end() && it->second.visible;
+}
+
+bool FakeSystem::IsWindowEnabled(WindowHandle window) {
+  auto it = desktop.find(window);
+  return it != desktop.end() && it->second.enabled;
+}
+
+bool FakeSystem::IsWindow(WindowHandle window) { return desktop.count(window) != 0; }
+
+PlacementRect FakeSystem::GetWindowPlacement(WindowHandle window) {
+  auto it = desktop.find(window);
+  return it == desktop.end() ? PlacementRect{} : it->second.placement;
+}
+
+namespace {
+
+class FakeControlPeer : public ControlPeer {
+ public:
+  FakeControlPeer(FakeBackend& backend, Control& control) : backend_(backend), control_(control) {}
+  void Sync(Property what) override {
+    if (what == Property::Focus) backend_.State(control_.Parent()).focusedControl = control_.Id();
+  }
+
+ private:
+  FakeBackend& backend_;
+  Control& control_;
+};
+
+class FakeFormPeer : public FormPeer {
+ public:
+  FakeFormPeer(FakeBackend& backend, Form& form) : backend_(backend), form_(form) { Sync(FormProperty::Caption); }
+  void Sync(FormProperty what) override {
+    FakeFormState& s = backend_.State(form_);
+    switch (what) {
+      case FormProperty::Caption: s.caption = form_.Caption(); break;
+      case FormProperty::WindowState: s.state = form_.State(); break;
+      case FormProperty::Visible:
+        s.shown = form_.Visible();
+        s.state = form_.State();
+        if (!s.shown) s.active = false;
+        break;
+      case FormProperty::Position:
+      case FormProperty::Focus: break;
+    }
+  }
+  TwipsRect OuterBounds() const override {
+    TwipsRect r = form_.RequestedPosition();
+    r.width = form_.ClientWidth + 120;
+    r.height = form_.ClientHeight + 480;
+    if (!form_.WasMoved()) {
+      r.left = form_.StartLeft;
+      r.top = form_.StartTop;
+    }
+    return r;
+  }
+  bool IsActive() const override { return backend_.State(form_).active; }
+
+ private:
+  FakeBackend& backend_;
+  Form& form_;
+};
+
+}  // namespace
+
+void FakeBackend::Realise(Form& form) {
+  ++realiseCount;
+  FakeFormState& s = forms_[&form];
+  s = FakeFormState{};
+  s.realised = true;
+  form.AttachPeer(std::make_unique<FakeFormPeer>(*this, form));
+  for (Control* c : form.Controls()) c->AttachPeer(std::make_unique<FakeControlPeer>(*this, *c));
+}
+
+void FakeBackend::Activate(Form& form) {
+  for (auto& [f, s] : forms_) s.active = false;
+  forms_[&form].active = true;
+}
+
+void Type(App& app, TextBox& box, ustring_view text) {
+  for (char16_t c : text) {
+    if (box.MaxLength() != 0 && box.Text().size() >= box.MaxLength()) break;
+    box.UserSetText(box.Text() + c);
+    app.Idle();
+  }
+}
+
+void Paste(App& app, TextBox& box, ustring_view text) {
+  ustring now = box.Text();
+  std::size_t room = box.MaxLength() == 0 ? text.size() : box.MaxLength() - std::min(box.MaxLength(), now.size());
+  now += text.substr(0, room);
+  box.UserSetText(now);
+  app.Idle();
+}
+
+void Click(App& app, CommandButton& button) {
+  button.UserClick();
+  app.Idle();
+}
+
+void Click(App& app, CheckBox& box) {
+  box.UserClick();
+  app.Idle();
+}
+
+void Click(App& app, OptionButton& button) {
+  button.UserClick();
+  app.Idle();
+}
+
+void Tick(App& app, Timer& timer, int count) {
+  for (int i = 0; i < count; ++i) {
+    timer.UserTick();
+    app.Idle();
+  }
+}
+
+void KeyUp(App& app, Form& form, int keyCode, int shift) {
+  if (form.KeyPreview && form.IsActive()) app.Dispatch([&] { form.Form_KeyUp(keyCode, shift); });
+  app.Idle();
+}
+
+}  // namespace rt::fake

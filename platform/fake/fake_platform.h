@@ -1,0 +1,111 @@
+// A backend and an operating system without a screen, for tests. Forms and
+// controls get peers that only remember what the program made them show; the
+// system records every call (message boxes, clipboard, activation, keys,
+// sleeps) in order, and answers from a scripted desktop.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/app.h"
+#include "platform/system.h"
+
+namespace rt::fake {
+
+struct Call {
+  std::string what;  // "MsgBox", "Clipboard", "SendKeys", "AppActivate", "Sleep"
+  ustring text;      // the prompt, the text, the keys, the caption
+  std::uint32_t number = 0;  // Sleep's milliseconds
+};
+
+// One window of the scripted desktop.
+struct FakeWindow {
+  ustring caption;
+  ustring className = u"Window";
+  WindowHandle parent = 0;  // parent or owner, as GetParent reports it
+  bool visible = true;
+  bool enabled = true;
+  PlacementRect placement{10, 10, 300, 200};
+  std::vector<WindowHandle> children;  // topmost first
+};
+
+class FakeSystem : public System {
+ public:
+  std::vector<Call> calls;
+
+  // Runs while a message box is "open", as a modal loop would run timers.
+  std::function<void()> whileMsgBoxOpen;
+  // Makes SetClipboardText fail, as when another program holds it open.
+  bool clipboardBusy = false;
+  ustring clipboard;
+  // Captions that AppActivate finds; others fail with NotFound.
+  std::vector<ustring> activatable;
+  // Lets a test make SendKeys fail.
+  std::function<void(ustring_view)> onSendKeys;
+
+  // The scripted desktop: handle 1 is the desktop window.
+  std::map<WindowHandle, FakeWindow> desktop;
+  FakeSystem();
+  WindowHandle AddWindow(WindowHandle parent, FakeWindow window);
+
+  std::vector<ustring> Texts(const std::string& what) const;
+
+  void MsgBox(ustring_view prompt, ustring_view title) override;
+  bool SetClipboardText(ustring_view text) override;
+  void SendKeys(ustring_view keys, bool wait) override;
+  void AppActivate(ustring_view caption) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  WindowHandle GetDesktopWindow() override { return 1; }
+  WindowHandle GetWindow(WindowHandle window, int relation) override;
+  ustring GetWindowText(WindowHandle window) override;
+  ustring GetClassName(WindowHandle window) override;
+  WindowHandle GetParent(WindowHandle window) override;
+  bool IsWindowVisible(WindowHandle window) override;
+  bool IsWindowEnabled(WindowHandle window) override;
+  bool IsWindow(WindowHandle window) override;
+  PlacementRect GetWindowPlacement(WindowHandle window) override;
+
+  ustring lastMsgBoxTitle;
+
+ private:
+  WindowHandle next_ = 2;
+};
+
+// A form's native state as the fake peer saw it last.
+struct FakeFormState {
+  bool realised = false;
+  bool shown = false;
+  ustring caption;
+  WindowState state = WindowState::Normal;
+  bool active = false;
+  int focusedControl = 0;
+};
+
+class FakeBackend : public Backend {
+ public:
+  void Realise(Form& form) override;
+  void AllUnloaded() override { quit = true; }
+  // Marks a form the active window, as the user clicking into it would.
+  void Activate(Form& form);
+  FakeFormState& State(const Form& form) { return forms_[&form]; }
+
+  bool quit = false;
+  int realiseCount = 0;
+
+ private:
+  std::map<const Form*, FakeFormState> forms_;
+};
+
+// What a user does to the controls, each followed by the message loop's idle
+// step, as in the real program.
+void Type(App& app, TextBox& box, ustring_view text);
+void Paste(App& app, TextBox& box, ustring_view text);
+void Click(App& app, CommandButton& button);
+void Click(App& app, CheckBox& box);
+void Click(App& app, OptionButton& button);
+void Tick(App& app, Timer& timer, int count = 1);
+void KeyUp(App& app, Form& form, int keyCode, int shift);
+
+}  // namespace rt::fake

@@ -1,0 +1,31 @@
+// Text helpers shared by the whole program. Text is UTF-16 (std::u16string)
+// everywhere, as it is in the Windows user interface, so that lengths and
+// limits count the same units on every platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+using ustring = std::u16string;
+using ustring_view = std::u16string_view;
+
+// Removes leading and trailing blanks (U+0020), as the interval conversion
+// and the command-line reader treat them.
+ustring Trim(ustring_view text);
+
+// Upper case for the ASCII letters only: the mode words are plain ASCII and
+// must match the same way whatever the user's locale.
+ustring UpperAscii(ustring_view text);
+
+// Decimal text of a whole number: no padding, "-" for negatives.
+ustring DecimalText(long long value);
+
+// Conversions at the edges of the program (tests, the fuzzer, the Linux
+// side). Invalid sequences become U+FFFD.
+ustring FromUtf8(std::string_view text);
+std::string ToUtf8(ustring_view text);
+
+}  // namespace rt

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, with apt, whatever the build and the test bench need and is missing.
+# Safe to re-run: it does nothing when everything is present.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev \
+         g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
+         binutils-mingw-w64-x86-64 xvfb openbox imagemagick x11-utils xdotool; do
+  have_pkg "$p" || need+=("$p")
+done
+# 32-bit Wine needs the i386 architecture before it can be installed.
+wine_pkgs=(wine wine32:i386 wine64)
+for p in "${wine_pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "deps: installing ${need[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "runner/command_line.h"
+#include "test_support.h"
+
+namespace {
+
+using strumlet::Arguments;
+using strumlet::ReadArguments;
+using strumlet::RunMode;
+using strumlet::testing::U;
+
+struct ArgsCase {
+  const char* argumentText;  // what follows the program's path
+  const char* caption;
+  const char* keys;
+  const char* interval;
+  RunMode mode;
+  bool noTarget;
+};
+
+TEST(ReadArguments, ReadsEveryDocumentedForm) {
+  const ArgsCase cases[] = {
+      // The help window's examples.
+      {"/window-caption /keys to send /5 /loop /notarget", "window-caption", "keys to send", "5 ", RunMode::Loop, true},
+      {"/window-caption /keys to send /5 /once /notarget", "window-caption", "keys to send", "5 ", RunMode::Once, true},
+      {"/window-caption /keys {4}to {2}send /5 /loop", "window-caption", "keys {4}to {2}send", "5 ", RunMode::Loop, false},
+      {"/window-caption /keys to send /5 /once", "window-caption", "keys to send", "5 ", RunMode::Once, false},
+      {"/window-caption /keys to send /5", "window-caption", "keys to send", "5", RunMode::Once, false},
+      // Fields left out from the right.
+      {"/Untitled - Notepad/hello~", "Untitled - Notepad", "hello~", "2", RunMode::Once, false},
+      {"/Calculator", "Calculator", "", "2", RunMode::Once, false},
+      {"/Notepad/~/5/notarget", "Notepad", "~", "5", RunMode::Once, true},
+      // The first character is dropped whatever it is.
+      {"Notepad/~/5", "otepad", "~", "5", RunMode::Once, false},
+      {"/", "", "", "2", RunMode::Once, false},
+      // A trailing "/" opens an empty field.
+      {"/a/b/5/", "a", "b", "5", RunMode::Once, false},
+      {"/a/b/", "a", "b", "", RunMode::Once, false},
+      {"/a//5", "a", "", "5", RunMode::Once, false},
+      // Field 5: any character sets no-target; an empty one does not.
+      {"/a/b/5/loop/", "a", "b", "5", RunMode::Loop, false},
+      {"/a/b/5/loop/x", "a", "b", "5", RunMode::Loop, true},
+      {"/a/b/5/loop/ ", "a", "b", "5", RunMode::Loop, true},
+      // Mode words: any case, as substrings, a later word winning.
+      {"/a/b/5/loopy", "a", "b", "5", RunMode::Loop, false},
+      {"/a/b/5/Persistent", "a", "b", "5", RunMode::Persist, false},
+      {"/a/b/5/once-loop", "a", "b", "5", RunMode::Once, false},
+      {"/a/b/5/LOOP persist once", "a", "b", "5", RunMode::Persist, false},
+      {"/a/b/5/lo op", "a", "b", "5", RunMode::Once, false},
+      // Only field 4 holds mode words; field 6 and beyond are ignored.
+      {"/a/b/5//loop", "a", "b", "5", RunMode::Once, true},
+      {"/a/b/5/loop//persist", "a", "b", "5", RunMode::Loop, false},
+      // Captions and scripts are trimmed; the interval is not.
+      {"/  a b  /  {TAB}  / 7 ", "a b", "{TAB}", " 7 ", RunMode::Once, false},
+      // Characters outside any code page pass through unchanged.
+      {"/\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80/\xC3\xA9~/3", "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80",
+       "\xC3\xA9~", "3", RunMode::Once, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argumentText);
+    Arguments a = ReadArguments(U(c.argumentText));
+    EXPECT_EQ(a.caption, U(c.caption));
+    EXPECT_EQ(a.keys, U(c.keys));
+    EXPECT_EQ(a.interval, U(c.interval));
+    EXPECT_EQ(a.mode, c.mode);
+    EXPECT_EQ(a.noTarget, c.noTarget);
+  }
+}
+
+TEST(ReadArguments, ThousandsOfSlashesEndInLaterFields) {
+  rt::ustring text = u"/cap/keys/9/loop/x" + rt::ustring(5000, u'/') + u"tail";
+  Arguments a = ReadArguments(text);
+  EXPECT_EQ(a.caption, u"cap");
+  EXPECT_EQ(a.interval, u"9");
+  EXPECT_EQ(a.mode, RunMode::Loop);
+  EXPECT_TRUE(a.noTarget);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/errors.h"
+#include "test_support.h"
+
+namespace {
+
+using rt::fake::FakeBackend;
+using rt::fake::FakeSystem;
+
+struct Log {
+  std::vector<std::string> lines;
+};
+
+class TestForm : public rt::Form {
+ public:
+  TestForm(rt::App& app, Log& log, std::string name)
+      : rt::Form(app, name), box(*this, 1, "box"), frame(*this, 2, "frame"), a(*this, 3, "a"), b(*this, 4, "b"),
+        c(*this, 5, "c"), loose(*this, 6, "loose"), timer(*this, 7, "timer"), log_(log) {
+    a.SetContainer(&frame);
+    b.SetContainer(&frame);
+    c.SetContainer(&frame);
+    box.Change = [this] { log_.lines.push_back(Name() + ".change:" + rt::ToUtf8(box.Text())); };
+    timer.SetInterval(1000);
+    timer.Tick = [this] { log_.lines.push_back(Name() + ".tick"); };
+  }
+  void Form_Load() override { log_.lines.push_back(Name() + ".load"); }
+  void Form_Unload(int& cancel) override {
+    log_.lines.push_back(Name() + ".unload");
+    cancel = cancelUnload;
+  }
+  rt::TextBox box;
+  rt::Frame frame;
+  rt::OptionButton a, b, c;
+  rt::OptionButton loose;
+  rt::Timer timer;
+  int cancelUnload = 0;
+
+ private:
+  Log& log_;
+};
+
+// A form created by a FormSlot, which passes only the application.
+struct Slotted : TestForm {
+  static inline Log* sharedLog = nullptr;
+  explicit Slotted(rt::App& app) : TestForm(app, *sharedLog, "slot") {}
+};
+
+struct Fixture : ::testing::Test {
+  FakeSystem os;
+  FakeBackend backend;
+  rt::App app{os, backend, strumlet::testing::TestInfo(u"")};
+  Log log;
+};
+
+TEST_F(Fixture, OptionButtonsOfOneFrameAreOneExclusiveGroup) {
+  TestForm form(app, log, "f");
+  form.loose.SetValue(true);
+  form.a.SetValue(true);
+  form.b.SetValue(true);
+  EXPECT_FALSE(form.a.Value());
+  EXPECT_TRUE(form.b.Value());
+  EXPECT_TRUE(form.loose.Value()) << "a button outside the frame is another group";
+  rt::fake::Click(app, form.c);
+  EXPECT_FALSE(form.b.Value());
+  EXPECT_TRUE(form.c.Value());
+}
+
+TEST_F(Fixture, TextBoxFiresChangeOnlyWhenTheTextChanges) {
+  TestForm form(app, log, "f");
+  form.box.SetText(u"x");
+  form.box.SetText(u"x");
+  form.box.UserSetText(u"xy");
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"f.change:x", "f.change:xy"}));
+}
+
+TEST_F(Fixture, TextBoxLimitAppliesToTypingAndPastingOnly) {
+  TestForm form(app, log, "f");
+  form.box.SetMaxLength(5);
+  rt::fake::Type(app, form.box, u"abcdefgh");
+  EXPECT_EQ(form.box.Text(), u"abcde");
+  form.box.SetText(u"ab");
+  rt::fake::Paste(app, form.box, u"123456");
+  EXPECT_EQ(form.box.Text(), u"ab123");
+  form.box.SetText(u"0123456789");
+  EXPECT_EQ(form.box.Text(), u"0123456789");
+}
+
+TEST_F(Fixture, FormsLoadOnceShowAndUnloadInOrder) {
+  TestForm one(app, log, "one"), two(app, log, "two");
+  one.Show();
+  two.Show();
+  one.Show();
+  EXPECT_EQ(app.Forms(), (std::vector<rt::Form*>{&one, &two}));
+  EXPECT_TRUE(backend.State(two).shown);
+  two.Unload();
+  EXPECT_FALSE(two.Loaded());
+  EXPECT_TRUE(two.Discarded());
+  EXPECT_FALSE(backend.State(two).shown);
+  EXPECT_FALSE(backend.quit);
+  one.Unload();
+  EXPECT_TRUE(backend.quit);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"one.load", "two.load", "two.unload", "one.unload"}));
+}
+
+TEST_F(Fixture, CancelledUnloadKeepsTheForm) {
+  TestForm one(app, log, "one");
+  one.Show();
+  one.cancelUnload = 1;
+  one.Unload();
+  EXPECT_TRUE(one.Loaded());
+}
+
+TEST_F(Fixture, NativeWindowOutlivesTheHandlerThatUnloadsIt) {
+  TestForm one(app, log, "one");
+  one.Show();
+  bool peerDuringHandler = false;
+  app.Dispatch([&] {
+    one.Unload();
+    // The handler still runs inside the form: nothing of it is destroyed yet.
+    peerDuringHandler = !one.Loaded() && one.timer.Peer() == nullptr;
+    app.Idle();  // an inner message loop's idle step must not free anything
+  });
+  EXPECT_TRUE(peerDuringHandler);
+  app.Idle();
+  EXPECT_FALSE(one.Loaded());
+}
+
+TEST_F(Fixture, FormSlotCreatesAFreshFormAfterUnload) {
+  Slotted::sharedLog = &log;
+  rt::FormSlot<Slotted> slot(app);
+  EXPECT_EQ(slot.IfLoaded(), nullptr);
+  Slotted* first = &slot.Get();
+  first->Show();
+  first->box.SetText(u"edited");
+  EXPECT_EQ(&slot.Get(), first) << "one instance while loaded";
+  first->Unload();
+  Slotted& second = slot.Get();
+  second.Show();
+  EXPECT_EQ(second.box.Text(), u"");
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"slot.load", "slot.change:edited", "slot.unload", "slot.load"}));
+}
+
+TEST_F(Fixture, TimerTicksOnlyWhileEnabledAndLoaded) {
+  TestForm form(app, log, "f");
+  form.Show();
+  rt::fake::Tick(app, form.timer);
+  form.timer.SetTimerEnabled(false);
+  rt::fake::Tick(app, form.timer);
+  form.timer.SetTimerEnabled(true);
+  rt::fake::Tick(app, form.timer);
+  form.Unload();
+  rt::fake::Tick(app, form.timer);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"f.load", "f.tick", "f.tick", "f.unload"}));
+}
+
+TEST_F(Fixture, UntrappedErrorsGetTheDefaultMessageAndTheProgramGoesOn) {
+  app.Dispatch([] { throw rt::RuntimeError(rt::ErrorCode::Overflow, "Overflow"); });
+  ASSERT_EQ(os.Texts("MsgBox").size(), 1u);
+  EXPECT_EQ(os.Texts("MsgBox")[0], u"Run-time error '6':\r\n\r\nOverflow");
+  EXPECT_EQ(os.lastMsgBoxTitle, u"Strumlet");
+  EXPECT_EQ(app.HandlerDepth(), 0);
+}
+
+}  // namespace
