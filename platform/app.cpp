@@ -66,9 +66,15 @@ void App::Dispatch(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const RuntimeError& e) {
-    MsgBox(u"Run-time error '" + DecimalText(static_cast<int>(e.Code())) + u"':\r\n\r\n" + FromUtf8(e.what()));
+    ustring message = u"Run-time error '";
+    message += DecimalText(static_cast<int>(e.Code()));
+    message += u"':\r\n\r\n";
+    message += FromUtf8(e.what());
+    MsgBox(message);
   } catch (const std::exception& e) {
-    MsgBox(u"Run-time error:\r\n\r\n" + FromUtf8(e.what()));
+    ustring message = u"Run-time error:\r\n\r\n";
+    message += FromUtf8(e.what());
+    MsgBox(message);
   }
   --depth_;
 }

@@ -74,7 +74,9 @@ TEST(HelpText, HasItsSeventySixLines) {
       const rt::ustring& line = lines[static_cast<std::size_t>(n - 1)];
       EXPECT_LE(line.size(), 80u) << "line " << n;
       EXPECT_FALSE(line.empty()) << "line " << n;
-      if (!line.empty()) EXPECT_EQ(line.back() == u' ', n != p.last) << "line " << n;
+      if (!line.empty()) {
+        EXPECT_EQ(line.back() == u' ', n != p.last) << "line " << n;
+      }
     }
   }
   for (const auto& line : lines) EXPECT_EQ(line.find(u'\t'), rt::ustring::npos);

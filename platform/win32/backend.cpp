@@ -1,0 +1,672 @@
+#include "platform/win32/backend.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/dpi.h"
+
+namespace rt::win32 {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"StrumletForm";
+constexpr UINT_PTR kTimerBase = 0x7000;
+
+class FormWindow;
+
+std::map<HWND, FormWindow*>& Windows() {
+  static std::map<HWND, FormWindow*> windows;
+  return windows;
+}
+
+COLORREF ToColorRef(Color color) {
+  if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFFu));
+  return static_cast<COLORREF>(color & 0x00FFFFFFu);
+}
+
+std::uint64_t NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<std::uint64_t>(now.QuadPart) * 1000u / static_cast<std::uint64_t>(frequency.QuadPart);
+}
+
+class ControlWindow;
+
+// A form's native window. It owns the window handle; the controls' peers own
+// their child windows.
+class FormWindow : public FormPeer {
+ public:
+  FormWindow(Win32Backend& backend, Form& form);
+  ~FormWindow() override;
+
+  void Sync(FormProperty what) override;
+  TwipsRect OuterBounds() const override;
+  bool IsActive() const override { return hwnd_ && GetActiveWindow() == hwnd_; }
+
+  HWND Hwnd() const { return hwnd_; }
+  // Called on the window's first message, before CreateWindowEx returns.
+  void Bind(HWND hwnd) { hwnd_ = hwnd; }
+  Form& Model() const { return form_; }
+  UINT Dpi() const { return dpi_; }
+  HFONT Font() const { return font_; }
+  bool Dead() const { return dead_; }
+  int ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
+
+  void Add(ControlWindow* control) { controls_.push_back(control); }
+  void Remove(ControlWindow* control) { controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end()); }
+  ControlWindow* FindById(int id) const;
+  ControlWindow* FindByHwnd(HWND child) const;
+  void FocusFirst();
+
+  LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void PaintLines(HDC dc);
+  HBRUSH Brush(COLORREF color);
+
+  Form& form_;
+  HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
+  HFONT font_ = nullptr;
+  bool dead_ = false;
+  bool shownOnce_ = false;
+  HWND lastFocus_ = nullptr;
+  std::vector<ControlWindow*> controls_;
+  std::map<COLORREF, HBRUSH> brushes_;
+};
+
+// A control's native child window (or, for a timer, its system timer).
+class ControlWindow : public ControlPeer {
+ public:
+  ControlWindow(FormWindow& owner, Control& control, HWND hwnd) : owner_(owner), control_(control), hwnd_(hwnd) {
+    owner_.Add(this);
+  }
+  ~ControlWindow() override {
+    owner_.Remove(this);
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+  void Sync(Property what) override;
+  Control& Model() const { return control_; }
+  HWND Hwnd() const { return hwnd_; }
+  void OnCommand(WORD code);
+  virtual void OnTimer() {}
+  void Place();
+
+ protected:
+  FormWindow& owner_;
+  Control& control_;
+  HWND hwnd_;
+  bool suppressChange_ = false;
+};
+
+// Timers tick on a grid counted from the moment they were enabled: each
+// period is scheduled against that anchor, so that the rounding of the
+// system's timer to its tick does not add up. Ticks missed while the thread
+// was busy are not queued up; the next one comes at the next grid point.
+class TimerWindow : public ControlWindow {
+ public:
+  TimerWindow(FormWindow& owner, Timer& timer)
+      : ControlWindow(owner, timer, nullptr), timer_(timer), id_(kTimerBase + static_cast<UINT_PTR>(timer.Id())) {
+    Sync(Property::TimerState);
+  }
+  ~TimerWindow() override { Stop(); }
+
+  void SyncTimer() {
+    Stop();
+    ++generation_;
+    if (!timer_.TimerEnabled() || timer_.Interval() <= 0 || owner_.Dead() || !timer_.Parent().Loaded()) return;
+    anchor_ = NowMs();
+    period_ = 0;
+    Schedule();
+  }
+
+  void OnTimer() override {
+    KillTimer(owner_.Hwnd(), Id());
+    running_ = false;
+    if (busy_) {  // a tick is still running (a message loop inside it)
+      Schedule();
+      return;
+    }
+    std::uint64_t now = NowMs();
+    std::uint64_t interval = static_cast<std::uint64_t>(timer_.Interval());
+    period_ = std::max<std::uint64_t>(period_ + 1, (now - anchor_) / interval);
+    unsigned generation = generation_;
+    busy_ = true;
+    timer_.UserTick();
+    busy_ = false;
+    // The tick may have stopped or restarted the timer; then it is scheduled
+    // already, or must not be.
+    if (generation == generation_ && !running_) Schedule();
+  }
+
+ private:
+  // Kept apart from the control, which may be gone before this peer is.
+  UINT_PTR Id() const { return id_; }
+  void Stop() {
+    if (running_) KillTimer(owner_.Hwnd(), Id());
+    running_ = false;
+  }
+  void Schedule() {
+    if (owner_.Dead() || !timer_.TimerEnabled()) return;
+    std::uint64_t interval = static_cast<std::uint64_t>(timer_.Interval());
+    std::uint64_t now = NowMs();
+    std::uint64_t due = anchor_ + (period_ + 1) * interval;
+    if (due <= now) {
+      period_ = (now - anchor_) / interval;
+      due = anchor_ + (period_ + 1) * interval;
+    }
+    UINT delay = static_cast<UINT>(std::max<std::uint64_t>(USER_TIMER_MINIMUM, due - now));
+    SetTimer(owner_.Hwnd(), Id(), delay, nullptr);
+    running_ = true;
+  }
+
+  Timer& timer_;
+  UINT_PTR id_;
+  std::uint64_t anchor_ = 0;
+  std::uint64_t period_ = 0;
+  unsigned generation_ = 0;
+  bool running_ = false;
+  bool busy_ = false;
+
+  friend class ControlWindow;
+};
+
+void ControlWindow::Place() {
+  if (!hwnd_) return;
+  TwipsRect b = control_.Bounds();
+  if (Control* frame = control_.Container()) {
+    b.left += frame->Bounds().left;
+    b.top += frame->Bounds().top;
+  }
+  MoveWindow(hwnd_, owner_.ToPixels(b.left), owner_.ToPixels(b.top), owner_.ToPixels(b.width), owner_.ToPixels(b.height), TRUE);
+}
+
+void ControlWindow::Sync(Property what) {
+  if (control_.Kind() == ControlKind::Timer) {
+    if (what == Property::TimerState) static_cast<TimerWindow*>(this)->SyncTimer();
+    return;
+  }
+  if (!hwnd_) return;
+  switch (what) {
+    case Property::Text: {
+      ustring text = control_.Kind() == ControlKind::TextBox ? static_cast<TextBox&>(control_).Text()
+                                                             : static_cast<CaptionControl&>(control_).Caption();
+      suppressChange_ = true;
+      SetWindowTextW(hwnd_, Wide(text).c_str());
+      suppressChange_ = false;
+      break;
+    }
+    case Property::Enabled: EnableWindow(hwnd_, control_.Enabled()); break;
+    case Property::Visible: ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE); break;
+    case Property::Value:
+      if (control_.Kind() == ControlKind::CheckBox) {
+        SendMessageW(hwnd_, BM_SETCHECK, static_cast<WPARAM>(static_cast<CheckBox&>(control_).Value()), 0);
+      } else if (control_.Kind() == ControlKind::OptionButton) {
+        SendMessageW(hwnd_, BM_SETCHECK, static_cast<OptionButton&>(control_).Value() ? BST_CHECKED : BST_UNCHECKED, 0);
+      }
+      break;
+    case Property::Colors: InvalidateRect(hwnd_, nullptr, TRUE); break;
+    case Property::Geometry: Place(); break;
+    case Property::List: {
+      if (control_.Kind() != ControlKind::ListBox) break;
+      auto& list = static_cast<ListBox&>(control_);
+      LRESULT native = SendMessageW(hwnd_, LB_GETCOUNT, 0, 0);
+      if (native < 0 || native > list.ListCount()) {
+        SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+        native = 0;
+      }
+      for (int i = static_cast<int>(native); i < list.ListCount(); ++i) {
+        SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(list.List(i)).c_str()));
+      }
+      break;
+    }
+    case Property::ListIndex:
+      if (control_.Kind() != ControlKind::ListBox) break;
+      SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(static_cast<ListBox&>(control_).ListIndex()), 0);
+      break;
+    case Property::Focus: SetFocus(hwnd_); break;
+    case Property::TimerState: break;
+  }
+}
+
+void ControlWindow::OnCommand(WORD code) {
+  switch (control_.Kind()) {
+    case ControlKind::TextBox:
+      if (code == EN_CHANGE && !suppressChange_) static_cast<TextBox&>(control_).UserSetText(WindowText(hwnd_));
+      break;
+    case ControlKind::CommandButton:
+      if (code == BN_CLICKED) static_cast<CommandButton&>(control_).UserClick();
+      break;
+    case ControlKind::CheckBox:
+      if (code == BN_CLICKED) static_cast<CheckBox&>(control_).UserClick();
+      break;
+    case ControlKind::OptionButton:
+      if (code == BN_CLICKED && !static_cast<OptionButton&>(control_).Value()) static_cast<OptionButton&>(control_).UserClick();
+      break;
+    case ControlKind::ListBox:
+      if (code == LBN_SELCHANGE) {
+        LRESULT index = SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
+        static_cast<ListBox&>(control_).UserSelect(index == LB_ERR ? -1 : static_cast<int>(index));
+      }
+      break;
+    default: break;
+  }
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* window = static_cast<FormWindow*>(create->lpCreateParams);
+    window->Bind(hwnd);
+    Windows()[hwnd] = window;
+  }
+  auto it = Windows().find(hwnd);
+  if (it == Windows().end() || it->second == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return it->second->Proc(message, wParam, lParam);
+}
+
+void RegisterFormClass(HINSTANCE instance) {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = FormProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  RegisterClassExW(&wc);
+  registered = true;
+}
+
+DWORD FormStyle(const Form& form) {
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  if (form.Border == BorderStyle::Sizable) style |= WS_THICKFRAME;
+  if (form.MinButton) style |= WS_MINIMIZEBOX;
+  if (form.MaxButton) style |= WS_MAXIMIZEBOX;
+  return style;
+}
+
+DWORD FormExStyle(const Form& form) {
+  DWORD ex = WS_EX_CONTROLPARENT;
+  if (form.Border == BorderStyle::FixedDialog) ex |= WS_EX_DLGMODALFRAME;
+  return ex;
+}
+
+FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
+  RegisterFormClass(backend.Instance());
+  dpi_ = SystemDpi();
+  DWORD style = FormStyle(form);
+  DWORD ex = FormExStyle(form);
+  HWND owner = nullptr;
+  if (!form.ShowInTaskbar) {
+    // An owned window has no taskbar button; the first loaded form owns it.
+    for (Form* other : form.Application().Forms()) {
+      if (other != &form && other->Peer()) {
+        owner = static_cast<FormWindow*>(other->Peer())->Hwnd();
+        break;
+      }
+    }
+  }
+  hwnd_ = CreateWindowExW(ex, kFormClass, Wide(form.Caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, owner, nullptr, backend.Instance(), this);
+  dpi_ = WindowDpi(hwnd_);
+  font_ = CreateMessageFont(dpi_);
+
+  RECT frame{0, 0, ToPixels(form.ClientWidth), ToPixels(form.ClientHeight)};
+  AdjustWindowRectForDpi(&frame, style, ex, dpi_);
+  int width = frame.right - frame.left;
+  int height = frame.bottom - frame.top;
+  if (form.WasMoved()) {
+    SetWindowPos(hwnd_, nullptr, ToPixels(form.RequestedPosition().left), ToPixels(form.RequestedPosition().top), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (form.StartUp == StartPosition::Manual) {
+    // The start position names the client area's corner.
+    SetWindowPos(hwnd_, nullptr, ToPixels(form.StartLeft) + frame.left, ToPixels(form.StartTop) + frame.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+FormWindow::~FormWindow() {
+  dead_ = true;
+  Windows().erase(hwnd_);
+  if (hwnd_) DestroyWindow(hwnd_);
+  for (auto& [color, brush] : brushes_) DeleteObject(brush);
+  if (font_) DeleteObject(font_);
+}
+
+ControlWindow* FormWindow::FindById(int id) const {
+  for (ControlWindow* c : controls_) {
+    if (c->Model().Id() == id) return c;
+  }
+  return nullptr;
+}
+
+ControlWindow* FormWindow::FindByHwnd(HWND child) const {
+  for (ControlWindow* c : controls_) {
+    if (c->Hwnd() == child) return c;
+  }
+  return nullptr;
+}
+
+void FormWindow::FocusFirst() {
+  // The focus goes to the first control in tab order that can take it.
+  std::vector<ControlWindow*> ordered = controls_;
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](ControlWindow* a, ControlWindow* b) { return a->Model().TabIndex() < b->Model().TabIndex(); });
+  for (ControlWindow* c : ordered) {
+    HWND h = c->Hwnd();
+    if (h && (GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(h) && IsWindowVisible(h)) {
+      SetFocus(h);
+      return;
+    }
+  }
+}
+
+void FormWindow::Sync(FormProperty what) {
+  if (dead_) return;
+  switch (what) {
+    case FormProperty::Caption: SetWindowTextW(hwnd_, Wide(form_.Caption()).c_str()); break;
+    case FormProperty::WindowState:
+      if (IsWindowVisible(hwnd_)) ShowWindow(hwnd_, form_.State() == WindowState::Minimized ? SW_MINIMIZE : SW_RESTORE);
+      break;
+    case FormProperty::Position: {
+      const TwipsRect& p = form_.RequestedPosition();
+      SetWindowPos(hwnd_, nullptr, ToPixels(p.left), ToPixels(p.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    case FormProperty::Visible:
+      if (!form_.Loaded()) {
+        // Unloaded: the window goes away now and is destroyed once no handler
+        // is running inside it.
+        dead_ = true;
+        for (ControlWindow* c : controls_) {
+          if (c->Model().Kind() == ControlKind::Timer) KillTimer(hwnd_, kTimerBase + static_cast<UINT_PTR>(c->Model().Id()));
+        }
+        ShowWindow(hwnd_, SW_HIDE);
+      } else if (form_.Visible()) {
+        // A window that opens minimised does not take the focus from the
+        // window the user (or a no-target send) is working in.
+        bool minimised = form_.State() == WindowState::Minimized;
+        ShowWindow(hwnd_, minimised ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
+        if (!shownOnce_ && !minimised) FocusFirst();
+        shownOnce_ = true;
+      } else {
+        ShowWindow(hwnd_, SW_HIDE);
+      }
+      break;
+    case FormProperty::Focus: SetForegroundWindow(hwnd_); break;
+  }
+}
+
+TwipsRect FormWindow::OuterBounds() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return {PixelsToTwips(r.left, dpi_), PixelsToTwips(r.top, dpi_), PixelsToTwips(r.right - r.left, dpi_),
+          PixelsToTwips(r.bottom - r.top, dpi_)};
+}
+
+HBRUSH FormWindow::Brush(COLORREF color) {
+  auto it = brushes_.find(color);
+  if (it != brushes_.end()) return it->second;
+  HBRUSH brush = CreateSolidBrush(color);
+  brushes_[color] = brush;
+  return brush;
+}
+
+void FormWindow::PaintLines(HDC dc) {
+  for (Control* c : form_.Controls()) {
+    if (c->Kind() != ControlKind::Line) continue;
+    auto* line = static_cast<Line*>(c);
+    HPEN pen = CreatePen(PS_SOLID, line->BorderWidth, ToColorRef(line->BorderColor));
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, ToPixels(line->X1), ToPixels(line->Y1), nullptr);
+    LineTo(dc, ToPixels(line->X2), ToPixels(line->Y2));
+    SelectObject(dc, old);
+    DeleteObject(pen);
+  }
+}
+
+LRESULT FormWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam) {
+  App& app = form_.Application();
+  switch (message) {
+    case WM_COMMAND: {
+      if (dead_) return 0;
+      HWND child = reinterpret_cast<HWND>(lParam);
+      WORD id = LOWORD(wParam);
+      WORD code = HIWORD(wParam);
+      if (child) {
+        if (ControlWindow* c = FindByHwnd(child)) c->OnCommand(code);
+        return 0;
+      }
+      // Enter and Esc, from the dialog navigation: the default and the cancel
+      // button answer them.
+      if (id == IDOK || id == IDCANCEL) {
+        for (Control* c : form_.Controls()) {
+          if (c->Kind() != ControlKind::CommandButton) continue;
+          auto* button = static_cast<CommandButton*>(c);
+          if ((id == IDOK && button->Default) || (id == IDCANCEL && button->Cancel)) {
+            button->UserClick();
+            break;
+          }
+        }
+      }
+      return 0;
+    }
+    case DM_GETDEFID:
+      for (Control* c : form_.Controls()) {
+        if (c->Kind() == ControlKind::CommandButton && static_cast<CommandButton*>(c)->Default) {
+          return MAKELRESULT(c->Id(), DC_HASDEFID);
+        }
+      }
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      ControlWindow* c = FindByHwnd(reinterpret_cast<HWND>(lParam));
+      if (!c) break;
+      ControlKind kind = c->Model().Kind();
+      if (kind != ControlKind::Label && kind != ControlKind::CheckBox && kind != ControlKind::OptionButton &&
+          kind != ControlKind::Frame && kind != ControlKind::PictureBox) {
+        break;
+      }
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      COLORREF back = ToColorRef(c->Model().BackColor());
+      SetTextColor(dc, ToColorRef(c->Model().ForeColor()));
+      SetBkColor(dc, back);
+      return reinterpret_cast<LRESULT>(Brush(back));
+    }
+    case WM_TIMER:
+      if (!dead_ && wParam >= kTimerBase) {
+        if (ControlWindow* c = FindById(static_cast<int>(wParam - kTimerBase))) c->OnTimer();
+      }
+      return 0;
+    case WM_ACTIVATE:
+      // Like a dialog, the window gives the focus back to the control that had
+      // it when the user returns.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      PaintLines(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_CLOSE:
+      if (!dead_) app.Dispatch([this] { form_.Unload(); });
+      return 0;
+    default: break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+std::unique_ptr<ControlWindow> MakeControl(FormWindow& owner, Control& control, const Control* previous) {
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD ex = 0;
+  const wchar_t* cls = L"STATIC";
+  ustring text;
+  switch (control.Kind()) {
+    case ControlKind::TextBox: {
+      auto& box = static_cast<TextBox&>(control);
+      cls = L"EDIT";
+      ex = WS_EX_CLIENTEDGE;
+      style |= WS_TABSTOP | WS_GROUP;
+      style |= box.MultiLine ? (ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL) : ES_AUTOHSCROLL;
+      if (box.VerticalScrollBar) style |= WS_VSCROLL;
+      if (box.Locked) style |= ES_READONLY;
+      text = box.Text();
+      break;
+    }
+    case ControlKind::Label: {
+      auto& label = static_cast<Label&>(control);
+      style |= label.TextAlign == Alignment::Right ? SS_RIGHT : label.TextAlign == Alignment::Center ? SS_CENTER : SS_LEFT;
+      text = label.Caption();
+      break;
+    }
+    case ControlKind::CommandButton: {
+      auto& button = static_cast<CommandButton&>(control);
+      cls = L"BUTTON";
+      style |= WS_TABSTOP | WS_GROUP | BS_MULTILINE | (button.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      text = button.Caption();
+      break;
+    }
+    case ControlKind::CheckBox:
+      cls = L"BUTTON";
+      style |= WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX | BS_MULTILINE;
+      text = static_cast<CaptionControl&>(control).Caption();
+      break;
+    case ControlKind::OptionButton: {
+      cls = L"BUTTON";
+      style |= BS_AUTORADIOBUTTON;
+      // The first button of a run of option buttons in one container starts
+      // a group: Tab enters it, the arrow keys move within it.
+      bool continues = previous && previous->Kind() == ControlKind::OptionButton && previous->Container() == control.Container();
+      if (!continues) style |= WS_GROUP | WS_TABSTOP;
+      text = static_cast<CaptionControl&>(control).Caption();
+      break;
+    }
+    case ControlKind::Frame:
+      cls = L"BUTTON";
+      style |= BS_GROUPBOX | WS_GROUP;
+      text = static_cast<CaptionControl&>(control).Caption();
+      break;
+    case ControlKind::ListBox:
+      cls = L"LISTBOX";
+      ex = WS_EX_CLIENTEDGE;
+      style |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+      break;
+    case ControlKind::PictureBox:
+      style |= SS_ICON | SS_CENTERIMAGE;
+      break;
+    case ControlKind::Timer:
+      return std::make_unique<TimerWindow>(owner, static_cast<Timer&>(control));
+    case ControlKind::Line:
+      return std::make_unique<ControlWindow>(owner, control, nullptr);
+  }
+  HWND hwnd = CreateWindowExW(ex, cls, Wide(text).c_str(), style, 0, 0, 0, 0, owner.Hwnd(),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
+                              reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner.Hwnd(), GWLP_HINSTANCE)), nullptr);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(owner.Font()), FALSE);
+  auto peer = std::make_unique<ControlWindow>(owner, control, hwnd);
+  peer->Place();
+  if (control.Kind() == ControlKind::TextBox) {
+    auto& box = static_cast<TextBox&>(control);
+    // The limit binds the user's typing and pasting; the program's own
+    // texts are set whole.
+    SendMessageW(hwnd, EM_SETLIMITTEXT, box.MaxLength(), 0);
+  }
+  if (control.Kind() == ControlKind::PictureBox && static_cast<PictureBox&>(control).IconResource != 0) {
+    HICON icon = LoadIconW(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner.Hwnd(), GWLP_HINSTANCE)),
+                           MAKEINTRESOURCEW(static_cast<PictureBox&>(control).IconResource));
+    SendMessageW(hwnd, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  }
+  peer->Sync(Property::Value);
+  peer->Sync(Property::List);
+  if (!control.Enabled()) EnableWindow(hwnd, FALSE);
+  if (!control.Visible()) ShowWindow(hwnd, SW_HIDE);
+  return peer;
+}
+
+}  // namespace
+
+std::wstring Wide(ustring_view text) { return std::wstring(text.begin(), text.end()); }
+
+ustring WindowText(HWND window) {
+  int length = GetWindowTextLengthW(window);
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(window, buffer.data(), length + 1);
+  return ustring(buffer.begin(), buffer.begin() + std::max(copied, 0));
+}
+
+Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {}
+
+void Win32Backend::Realise(Form& form) {
+  auto window = std::make_unique<FormWindow>(*this, form);
+  FormWindow& owner = *window;
+  form.AttachPeer(std::move(window));
+  // Child windows are made in tab order, which is also the order the dialog
+  // navigation follows.
+  std::vector<Control*> ordered = form.Controls();
+  std::stable_sort(ordered.begin(), ordered.end(), [](Control* a, Control* b) {
+    bool aChild = a->Kind() != ControlKind::Timer && a->Kind() != ControlKind::Line;
+    bool bChild = b->Kind() != ControlKind::Timer && b->Kind() != ControlKind::Line;
+    if (aChild != bChild) return aChild;
+    return a->TabIndex() < b->TabIndex();
+  });
+  const Control* previous = nullptr;
+  for (Control* c : ordered) {
+    c->AttachPeer(MakeControl(owner, *c, previous));
+    previous = c;
+  }
+}
+
+void Win32Backend::AllUnloaded() { PostQuitMessage(0); }
+
+void Win32Backend::Run(App& app) {
+  MSG msg;
+  while (app.AnyLoaded()) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    auto it = root ? Windows().find(root) : Windows().end();
+    FormWindow* form = it != Windows().end() ? it->second : nullptr;
+    if (form && !form->Dead() && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
+      // Key preview: the form sees the released key first; the focused
+      // control still gets it as usual.
+      Form& model = form->Model();
+      if (model.KeyPreview && GetActiveWindow() == root) {
+        int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+        int key = static_cast<int>(msg.wParam);
+        app.Dispatch([&model, key, shift] { model.Form_KeyUp(key, shift); });
+      }
+    }
+    if (!(form && !form->Dead() && IsDialogMessageW(root, &msg))) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    app.Idle();
+  }
+  app.Idle();
+}
+
+}  // namespace rt::win32

@@ -1,0 +1,32 @@
+// The Windows backend: forms become top-level windows of the class
+// "StrumletForm", controls become the system's native controls (EDIT, STATIC,
+// BUTTON, LISTBOX), placed from twips by the window's DPI in the system's
+// message font. The message loop gives every form dialog navigation (Tab,
+// arrow keys, access keys, Enter and Esc) and key preview.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/app.h"
+
+namespace rt::win32 {
+
+class Win32Backend : public Backend {
+ public:
+  explicit Win32Backend(HINSTANCE instance);
+  void Realise(Form& form) override;
+  void AllUnloaded() override;
+  // Runs the message loop until no form is loaded.
+  void Run(App& app);
+
+  HINSTANCE Instance() const { return instance_; }
+
+ private:
+  HINSTANCE instance_;
+};
+
+// Text of a native window as UTF-16.
+ustring WindowText(HWND window);
+std::wstring Wide(ustring_view text);
+
+}  // namespace rt::win32

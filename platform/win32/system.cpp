@@ -1,0 +1,140 @@
+#include "platform/win32/system.h"
+
+#include <string>
+
+#include "strumlet_version.h"
+#include "platform/errors.h"
+#include "platform/win32/backend.h"
+
+namespace rt::win32 {
+
+namespace {
+
+HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+// Reads at most 254 UTF-16 units, never ending inside a surrogate pair.
+ustring CutText(const wchar_t* buffer, int length) {
+  if (length < 0) length = 0;
+  if (length > 254) length = 254;
+  if (length > 0 && buffer[length - 1] >= 0xD800 && buffer[length - 1] <= 0xDBFF) --length;
+  return ustring(buffer, buffer + length);
+}
+
+}  // namespace
+
+Win32System::Win32System() {
+  // A message-only window owns what this program puts on the clipboard.
+  clipboardOwner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+Win32System::~Win32System() {
+  if (clipboardOwner_) DestroyWindow(clipboardOwner_);
+}
+
+void Win32System::MsgBox(ustring_view prompt, ustring_view title) {
+  // Task-modal: every window of the program is disabled while the box is
+  // open; its message loop still runs the program's timers.
+  MessageBoxW(nullptr, Wide(prompt).c_str(), Wide(title).c_str(), MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+bool Win32System::SetClipboardText(ustring_view text) {
+  // Another program may hold the clipboard open for a moment: retry briefly.
+  bool opened = false;
+  for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
+    opened = OpenClipboard(clipboardOwner_) != 0;
+    if (!opened) ::Sleep(25);
+  }
+  if (!opened) return false;
+  bool ok = EmptyClipboard() != 0;
+  if (ok) {
+    std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    ok = memory != nullptr;
+    if (ok) {
+      auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+      for (std::size_t i = 0; i < text.size(); ++i) target[i] = static_cast<wchar_t>(text[i]);
+      target[text.size()] = L'\0';
+      GlobalUnlock(memory);
+      ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+      if (!ok) GlobalFree(memory);
+    }
+  }
+  CloseClipboard();
+  return ok;
+}
+
+void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+WindowHandle Win32System::GetDesktopWindow() { return W(::GetDesktopWindow()); }
+
+WindowHandle Win32System::GetWindow(WindowHandle window, int relation) {
+  return W(::GetWindow(H(window), static_cast<UINT>(relation)));
+}
+
+ustring Win32System::GetWindowText(WindowHandle window) {
+  wchar_t buffer[256] = {};
+  int n = ::GetWindowTextW(H(window), buffer, 255);
+  return CutText(buffer, n);
+}
+
+ustring Win32System::GetClassName(WindowHandle window) {
+  wchar_t buffer[256] = {};
+  int n = ::GetClassNameW(H(window), buffer, 255);
+  return CutText(buffer, n);
+}
+
+WindowHandle Win32System::GetParent(WindowHandle window) { return W(::GetParent(H(window))); }
+bool Win32System::IsWindowVisible(WindowHandle window) { return ::IsWindowVisible(H(window)) != 0; }
+bool Win32System::IsWindowEnabled(WindowHandle window) { return ::IsWindowEnabled(H(window)) != 0; }
+bool Win32System::IsWindow(WindowHandle window) { return ::IsWindow(H(window)) != 0; }
+
+PlacementRect Win32System::GetWindowPlacement(WindowHandle window) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  ::GetWindowPlacement(H(window), &placement);
+  const RECT& r = placement.rcNormalPosition;
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+ustring ArgumentText(const wchar_t* commandLine) {
+  const wchar_t* p = commandLine ? commandLine : L"";
+  if (*p == L'"') {
+    ++p;
+    while (*p && *p != L'"') ++p;
+    if (*p == L'"') ++p;
+  } else {
+    while (*p && *p != L' ' && *p != L'\t') ++p;
+  }
+  while (*p == L' ' || *p == L'\t') ++p;
+  std::wstring rest(p);
+  return ustring(rest.begin(), rest.end());
+}
+
+AppInfo CurrentAppInfo() {
+  AppInfo info;
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  std::size_t slash = path.find_last_of(L"\\/");
+  std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+  std::wstring file = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  std::size_t dot = file.find_last_of(L'.');
+  if (dot != std::wstring::npos) file.resize(dot);
+  info.folder.assign(folder.begin(), folder.end());
+  info.exeName.assign(file.begin(), file.end());
+  info.title = u"Strumlet";
+  info.major = STRUMLET_VERSION_MAJOR;
+  info.minor = STRUMLET_VERSION_MINOR;
+  info.revision = STRUMLET_VERSION_REVISION;
+  info.command = ArgumentText(GetCommandLineW());
+  return info;
+}
+
+}  // namespace rt::win32

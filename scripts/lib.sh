@@ -1,0 +1,69 @@
+# Shared by the project's scripts: the virtual display, the private Wine
+# prefix, and stopping exactly the processes the script started.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+STARTED_PIDS=()
+
+log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+
+cleanup() {
+  local pid
+  if [ -n "${WINEPREFIX:-}" ] && command -v wineserver >/dev/null 2>&1; then
+    # Ends the Wine server of this script's own prefix (and the programs in it).
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  for ((i = ${#STARTED_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${STARTED_PIDS[i]}
+    kill "$pid" >/dev/null 2>&1 || true
+  done
+  for pid in "${STARTED_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  STARTED_PIDS=()
+}
+
+# Starts Xvfb on a free display, with openbox for window frames, and exports
+# DISPLAY. With keep_user_display=1 an existing DISPLAY is used as it is.
+start_display() {
+  local keep_user_display=${1:-0}
+  if [ "$keep_user_display" = 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    log "using the display $DISPLAY"
+    return
+  fi
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -dpi "${STRUMLET_DPI:-96}" >/dev/null 2>&1 &
+  STARTED_PIDS+=($!)
+  export DISPLAY=":$n"
+  local tries=0
+  until xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    if [ $tries -gt 200 ]; then log "Xvfb did not start"; return 1; fi
+    sleep 0.1
+  done
+  openbox >/dev/null 2>&1 &
+  STARTED_PIDS+=($!)
+  log "virtual display $DISPLAY"
+}
+
+# A private Wine prefix under build/, booted once.
+setup_wine() {
+  export WINEPREFIX="${STRUMLET_WINEPREFIX:-$ROOT/build/wineprefix}"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+  fi
+  # Screen DPI of the prefix (96 unless STRUMLET_DPI says otherwise).
+  local dpi=${STRUMLET_DPI:-96}
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  # A crash ends the program with its exit code instead of waiting in a dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # Start the prefix's services before any test runs.
+  wine cmd /c exit >/dev/null 2>&1 || true
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the program and runs it for real under Wine: Wine's Notepad is
+# opened as the target, and Strumlet starts with a documented command line
+# that types into it every five seconds. On your own X display (DISPLAY set)
+# the script waits until you close Strumlet; on the virtual display it starts
+# for you, it saves screenshots to docs/screenshots/ and stops.
+#
+#   scripts/run.sh [--keep] [arguments for strumlet.exe]
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+trap cleanup EXIT
+
+keep=0
+if [ "${1:-}" = "--keep" ]; then keep=1; shift; fi
+args=${*:-"/Untitled - Notepad/hello{2}world~/5/loop"}
+
+bash "$ROOT/scripts/deps.sh"
+cd "$ROOT"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target strumlet
+
+own_display=0
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then own_display=1; fi
+start_display 1
+setup_wine
+
+wait_window() {  # name pattern, seconds; prints the X window id
+  local pattern=$1 limit=$2 id="" t=0
+  while [ -z "$id" ] && [ "$t" -lt $((limit * 10)) ]; do
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] || { sleep 0.1; t=$((t + 1)); }
+  done
+  [ -n "$id" ] && printf '%s\n' "$id"
+}
+
+log "starting Notepad"
+wine notepad >/dev/null 2>&1 &
+STARTED_PIDS+=($!)
+wait_window '^Untitled - Notepad$' 60 >/dev/null || { log "Notepad did not open"; exit 1; }
+
+log "starting: strumlet.exe $args"
+# The words are passed unquoted, so that the program's command line reads as
+# typed at a Windows prompt (wine would quote an argument holding blanks).
+set -f
+# shellcheck disable=SC2086
+wine "$ROOT/build/win32/bin/strumlet.exe" $args >/dev/null 2>&1 &
+set +f
+strumlet_pid=$!
+STARTED_PIDS+=($strumlet_pid)
+main=$(wait_window 'Strumlet$' 60) || { log "the main window did not open"; exit 1; }
+
+shots="$ROOT/docs/screenshots"
+mkdir -p "$shots"
+if [ "$own_display" = 0 ] || [ "$keep" = 0 ]; then
+  sleep 1.5  # let the window paint before it is photographed
+  import -window "$main" "$shots/main-window.png"
+  import -window root "$shots/desktop.png"
+  log "screenshots: $shots/main-window.png, $shots/desktop.png"
+fi
+
+if [ "$own_display" = 1 ] || [ "$keep" = 1 ]; then
+  log "Strumlet is running; close its window to end"
+  wait "$strumlet_pid" || true
+else
+  # Let one send cycle run, then photograph Notepad with what arrived.
+  sleep 7
+  import -window root "$shots/after-send.png"
+  log "screenshot: $shots/after-send.png"
+fi

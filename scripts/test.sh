@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every test:
+# natively (with sanitizers and a short fuzzing run) and under Wine.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+trap cleanup EXIT
+
+bash "$ROOT/scripts/deps.sh"
+cd "$ROOT"
+
+for preset in native win32 win64; do
+  log "configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+log "native tests"
+ctest --preset native
+
+start_display 0
+setup_wine
+for preset in win32 win64; do
+  log "tests under Wine: $preset"
+  ctest --preset "$preset"
+done

@@ -1,0 +1,98 @@
+// Starts the real program with command lines and reads its real windows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "info/form2.h"
+#include "mainwin/form1_ids.h"
+#include "program_driver.h"
+
+namespace {
+
+using namespace strumlet::wine;
+namespace ids = strumlet::form1_ids;
+
+std::wstring W(const rt::ustring& text) { return std::wstring(text.begin(), text.end()); }
+
+struct StartCase {
+  const wchar_t* arguments;
+  const wchar_t* caption;
+  const wchar_t* keys;
+  const wchar_t* interval;
+  int modeId;
+  bool noTarget;
+};
+
+TEST(RealProgram, CommandLinesFillTheMainWindow) {
+  const StartCase cases[] = {
+      {L"", L"Capture Frames", L"~", L"20", ids::kLoop, false},
+      {L"/window-caption /keys {4}to {2}send /5 /loop", L"window-caption", L"keys {4}to {2}send", L"5 ", ids::kLoop, false},
+      {L"/window-caption /keys to send /5 /once /notarget", L"window-caption", L"keys to send", L"5 ", ids::kOnce, true},
+      {L"/Untitled - Notepad/hello~", L"Untitled - Notepad", L"hello~", L"2", ids::kOnce, false},
+      {L"/\u65e5\u672c\u8a9e \u00e9t\u00e9 \U0001F600/\u00e9~/30/persistent", L"\u65e5\u672c\u8a9e \u00e9t\u00e9 \U0001F600",
+       L"\u00e9~", L"30", ids::kPersist, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "arguments #" << (&c - cases));
+    Program program(c.arguments);
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr) << "the main window appears";
+    EXPECT_EQ(program.ControlText(main, ids::kText1), c.caption);
+    EXPECT_EQ(program.ControlText(main, ids::kText2), c.keys);
+    EXPECT_EQ(program.ControlText(main, ids::kText3), c.interval);
+    for (int id : {ids::kOnce, ids::kLoop, ids::kPersist}) {
+      EXPECT_EQ(program.IsChecked(main, id), id == c.modeId) << "mode button " << id;
+    }
+    EXPECT_EQ(program.IsChecked(main, ids::kCheck1), c.noTarget);
+    EXPECT_EQ(IsWindowEnabled(program.Control(main, ids::kText1)) != 0, !c.noTarget);
+    EXPECT_EQ(IsIconic(main) != 0, c.noTarget) << "a no-target start is minimised";
+    EXPECT_TRUE(TopWindows(program.Pid(), L"#32770").empty()) << "no message box";
+
+    // The layout comes from twips at the display's DPI.
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (!c.noTarget) {
+      RECT client{};
+      GetClientRect(main, &client);
+      EXPECT_EQ(client.right, MulDiv(4440, dpi, 1440));
+      EXPECT_EQ(client.bottom, MulDiv(3090, dpi, 1440));
+      RECT text3{};
+      GetWindowRect(program.Control(main, ids::kText3), &text3);
+      POINT origin{0, 0};
+      ClientToScreen(main, &origin);
+      EXPECT_EQ(text3.left - origin.x, MulDiv(1440, dpi, 1440));
+      EXPECT_EQ(text3.top - origin.y, MulDiv(2400, dpi, 1440));
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitExit(), 0) << "closing the window ends the program";
+  }
+}
+
+TEST(RealProgram, ArgumentErrorShowsHelpAndMessage) {
+  Program program(L"/Some window/keys/");
+  HWND box = program.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(TextOf(box), L"Strumlet");
+  EXPECT_EQ(Program::MessageBoxText(box), L"Error in arguments (parameters). Please read help file!");
+  HWND help = program.WaitWindow(L"Help");
+  ASSERT_NE(help, nullptr) << "the help window is shown beside the message";
+  EXPECT_EQ(program.ControlText(help, strumlet::form2_ids::kText1), W(strumlet::HelpText()));
+  EXPECT_EQ(program.ControlText(help, strumlet::form2_ids::kCommand1), L"OK");
+  RECT client{};
+  GetClientRect(help, &client);
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(client.right, MulDiv(8265, dpi, 1440));
+  EXPECT_EQ(client.bottom, MulDiv(3555, dpi, 1440));
+
+  Program::PressOk(box);
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr) << "the main window follows the message";
+  EXPECT_EQ(program.ControlText(main, ids::kText1), L"Some window") << "the settings read so far stay";
+  EXPECT_EQ(program.ControlText(main, ids::kText2), L"keys");
+  EXPECT_EQ(program.ControlText(main, ids::kText3), L"");
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+#include "program_driver.h"
+
+#include <thread>
+
+namespace strumlet::wine {
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"<no answer>";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+namespace {
+
+struct Search {
+  DWORD pid;
+  std::wstring cls;
+  std::wstring caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid) return TRUE;
+  if (!search->cls.empty()) {
+    wchar_t cls[256] = {};
+    GetClassNameW(window, cls, 255);
+    if (search->cls != cls) return TRUE;
+  }
+  if (!search->caption.empty() && TextOf(window) != search->caption) return TRUE;
+  search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD processId, const std::wstring& cls, const std::wstring& caption) {
+  Search search{processId, cls, caption, {}};
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring TestFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+Program::Program(const std::wstring& arguments) {
+  std::wstring exe = TestFolder() + L"\\" STRUMLET_EXE_W;
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
+    info_ = {};
+  }
+}
+
+Program::~Program() {
+  if (info_.hProcess) {
+    if (Running()) {
+      TerminateProcess(info_.hProcess, 99);
+      WaitForSingleObject(info_.hProcess, 10000);
+    }
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+bool Program::Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+HWND Program::MainWindow(std::chrono::milliseconds limit) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w : TopWindows(Pid(), L"StrumletForm")) {
+          std::wstring caption = TextOf(w);
+          // "Strumlet", or "<count> Strumlet" once the countdown runs.
+          if (caption == L"Strumlet" || (caption.size() > 9 && caption.substr(caption.size() - 9) == L" Strumlet")) {
+            if (IsWindowVisible(w)) found = w;
+          }
+        }
+        return found != nullptr;
+      },
+      limit);
+  return found;
+}
+
+HWND Program::WaitWindow(const std::wstring& caption, std::chrono::milliseconds limit) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w : TopWindows(Pid(), L"", caption)) {
+          if (IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      limit);
+  return found;
+}
+
+HWND Program::WaitMessageBox(std::chrono::milliseconds limit) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w : TopWindows(Pid(), L"#32770")) {
+          if (IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      limit);
+  return found;
+}
+
+std::wstring Program::MessageBoxText(HWND box) {
+  // The prompt is the box's static control with the id 0xFFFF.
+  return TextOf(GetDlgItem(box, 0xFFFF));
+}
+
+void Program::PressOk(HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+bool Program::IsChecked(HWND form, int id) const {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(Control(form, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+  return state == BST_CHECKED;
+}
+
+int Program::WaitExit(std::chrono::milliseconds limit) {
+  if (!info_.hProcess) return -1;
+  if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+}  // namespace strumlet::wine

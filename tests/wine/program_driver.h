@@ -1,0 +1,60 @@
+// Starts the real strumlet.exe and reads its windows from another process,
+// as a user (or a batch file) would see them. Every wait polls a condition
+// under a generous time limit; nothing relies on a fixed sleep.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace strumlet::wine {
+
+using namespace std::chrono_literals;
+
+// Polls `condition` every 20 ms until it holds or `limit` has passed.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
+
+// Text of another process's window or control (WM_GETTEXT).
+std::wstring TextOf(HWND window);
+
+// The top-level windows of a process whose class is `cls` (any class when
+// empty) and, unless empty, whose caption is `caption`.
+std::vector<HWND> TopWindows(DWORD processId, const std::wstring& cls = L"", const std::wstring& caption = L"");
+
+class Program {
+ public:
+  // Starts strumlet.exe (beside the test executable) with the argument text.
+  explicit Program(const std::wstring& arguments);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  DWORD Pid() const { return info_.dwProcessId; }
+  // The main window, once it exists (null after the time limit).
+  HWND MainWindow(std::chrono::milliseconds limit = 20s);
+  // A visible top-level window of the program with that caption.
+  HWND WaitWindow(const std::wstring& caption, std::chrono::milliseconds limit = 20s);
+  // A message box of the program (class #32770) and the text it shows.
+  HWND WaitMessageBox(std::chrono::milliseconds limit = 20s);
+  static std::wstring MessageBoxText(HWND box);
+  static void PressOk(HWND box);
+
+  HWND Control(HWND form, int id) const { return GetDlgItem(form, id); }
+  std::wstring ControlText(HWND form, int id) const { return TextOf(Control(form, id)); }
+  bool IsChecked(HWND form, int id) const;
+
+  // Waits for the process to end; returns its exit code, or -1 on time-out.
+  int WaitExit(std::chrono::milliseconds limit = 30s);
+  bool Running() const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// The folder of the running test executable.
+std::wstring TestFolder();
+
+}  // namespace strumlet::wine
