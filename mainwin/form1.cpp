@@ -98,6 +98,7 @@ Form1::Form1(rt::App& app)
   Text2.Change = [this] { Text2_Change(); };
   Check1.Click = [this] { Check1_Click(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
+  SendNow.Click = [this] { SendNow_Click(); };
 }
 
 void Form1::Check1_Click() {

@@ -63,13 +63,20 @@ class Form1 : public rt::Form {
 
   // The countdown (runner/countdown.cpp).
   void Timer1_Timer();
+  void SendNow_Click();
 
   // The window's own controls (mainwin/form1.cpp).
   void Check1_Click();
   void Form_Unload(int& cancel) override;
 
  private:
+  // The tick's closing block: "Window not found!", and the end of a Once run.
+  void NotFoundStep();
+  // Types the split script with its pauses.
+  void SendPieces();
+
   bool argumentError_ = false;
+  bool anySent_ = false;
 };
 
 }  // namespace strumlet

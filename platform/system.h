@@ -63,8 +63,8 @@ class System {
   // The window queries of the window walk.
   virtual WindowHandle GetDesktopWindow() = 0;
   virtual WindowHandle GetWindow(WindowHandle window, int relation) = 0;
-  virtual ustring GetWindowText(WindowHandle window) = 0;  // at most 254 units
-  virtual ustring GetClassName(WindowHandle window) = 0;   // at most 254 units
+  virtual ustring WindowText(WindowHandle window) = 0;  // at most 254 units
+  virtual ustring WindowClassName(WindowHandle window) = 0;   // at most 254 units
   virtual WindowHandle GetParent(WindowHandle window) = 0;
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual bool IsWindowEnabled(WindowHandle window) = 0;

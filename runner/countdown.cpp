@@ -1,8 +1,91 @@
-// The countdown: one tick of Timer1 a second.
+// The countdown: one tick of Timer1 a second. At a count of 1 the target is
+// activated, at 0 the key script is typed and the count reloaded; the run
+// mode decides what follows. Every failure in a tick ends in the not-found
+// step.
+#include <exception>
+
 #include "mainwin/form1.h"
+#include "platform/errors.h"
+#include "platform/numeric.h"
 
 namespace strumlet {
 
-void Form1::Timer1_Timer() {}
+namespace {
+
+// Exit codes for batch files.
+constexpr int kExitSent = 0;         // the run ended after its send (or the user closed it)
+constexpr int kExitFailed = 1;       // a Once run ended: target missing or send failed
+constexpr int kExitBadArguments = 2; // the same, without any send, after an argument error
+
+}  // namespace
+
+void Form1::Timer1_Timer() {
+  try {
+    rt::ustring caption = Text1.Text();
+    --Counter;
+    rt::ustring count = rt::DecimalText(Counter);
+    Label1.SetCaption(count);
+    SetCaption(count + u" Strumlet");
+    if (RunFinished == 1) {
+      NotFoundStep();
+      return;
+    }
+    if (Counter == 1 && NoTarget == 0) {
+      Application().Os().AppActivate(caption);
+      if (mPersist.Value()) mOnce.SetValue(true);
+    }
+    if (Counter == 0) {
+      Label2.SetCaption(u"Window Caption");
+      Label2.SetBackColor(rt::kButtonFace);
+      SendPieces();
+      if (mOnce.Value()) RunFinished = 1;
+    }
+    if (Counter < 1) Counter = rt::IntervalConversion(Text3.Text());
+  } catch (const std::exception&) {
+    NotFoundStep();
+  }
+}
+
+void Form1::SendPieces() {
+  if (!KeyParts || !KeyPauses) throw rt::RuntimeError(rt::ErrorCode::NoArray, "the key script has not been split");
+  // Copies: a message loop inside the send could let the script be edited.
+  const std::vector<rt::ustring> parts = *KeyParts;
+  const std::vector<rt::ustring> pauses = *KeyPauses;
+  rt::System& os = Application().Os();
+  std::size_t n = parts.size() - 1;
+  for (std::size_t j = 1; j < n; ++j) {
+    os.SendKeys(parts[j], true);
+    anySent_ = true;
+    // The pause in milliseconds is a 16-bit number: 0 to 32 seconds. A
+    // negative pause is refused too: the system's sleep would read it as
+    // about 49 days.
+    int seconds = rt::IntervalConversion(pauses[j]);
+    int milliseconds = seconds * 1000;
+    if (milliseconds > 32767 || milliseconds < -32768) throw rt::RuntimeError(rt::ErrorCode::Overflow, "Overflow");
+    if (milliseconds < 0) throw rt::RuntimeError(rt::ErrorCode::InvalidCall, "negative pause");
+    os.Sleep(static_cast<std::uint32_t>(milliseconds));
+  }
+  os.SendKeys(parts[n], true);
+  anySent_ = true;
+}
+
+void Form1::NotFoundStep() {
+  Counter = 0;
+  Label2.SetBackColor(rt::kRed);
+  Label2.SetCaption(u"Window not found!");
+  if (mPersist.Value()) RunFinished = 0;
+  if (mOnce.Value()) {
+    int code = kExitSent;
+    if (RunFinished != 1) code = argumentError_ && !anySent_ ? kExitBadArguments : kExitFailed;
+    Application().SetExitCode(code);
+    Unload();
+  }
+}
+
+void Form1::SendNow_Click() {
+  if (!Timer1.TimerEnabled()) Timer1.SetTimerEnabled(true);
+  Counter = 2;
+  Command2.SetCaption(u"P&ause Counter");
+}
 
 }  // namespace strumlet

@@ -65,12 +65,12 @@ WindowHandle FakeSystem::GetWindow(WindowHandle window, int relation) {
   return 0;
 }
 
-ustring FakeSystem::GetWindowText(WindowHandle window) {
+ustring FakeSystem::WindowText(WindowHandle window) {
   auto it = desktop.find(window);
   return it == desktop.end() ? ustring() : it->second.caption.substr(0, 254);
 }
 
-ustring FakeSystem::GetClassName(WindowHandle window) {
+ustring FakeSystem::WindowClassName(WindowHandle window) {
   auto it = desktop.find(window);
   return it == desktop.end() ? ustring() : it->second.className.substr(0, 254);
 }

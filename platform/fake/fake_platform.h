@@ -59,8 +59,8 @@ class FakeSystem : public System {
   void Sleep(std::uint32_t milliseconds) override;
   WindowHandle GetDesktopWindow() override { return 1; }
   WindowHandle GetWindow(WindowHandle window, int relation) override;
-  ustring GetWindowText(WindowHandle window) override;
-  ustring GetClassName(WindowHandle window) override;
+  ustring WindowText(WindowHandle window) override;
+  ustring WindowClassName(WindowHandle window) override;
   WindowHandle GetParent(WindowHandle window) override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;

@@ -72,13 +72,13 @@ WindowHandle Win32System::GetWindow(WindowHandle window, int relation) {
   return W(::GetWindow(H(window), static_cast<UINT>(relation)));
 }
 
-ustring Win32System::GetWindowText(WindowHandle window) {
+ustring Win32System::WindowText(WindowHandle window) {
   wchar_t buffer[256] = {};
   int n = ::GetWindowTextW(H(window), buffer, 255);
   return CutText(buffer, n);
 }
 
-ustring Win32System::GetClassName(WindowHandle window) {
+ustring Win32System::WindowClassName(WindowHandle window) {
   wchar_t buffer[256] = {};
   int n = ::GetClassNameW(H(window), buffer, 255);
   return CutText(buffer, n);

@@ -19,8 +19,8 @@ class Win32System : public System {
   void Sleep(std::uint32_t milliseconds) override;
   WindowHandle GetDesktopWindow() override;
   WindowHandle GetWindow(WindowHandle window, int relation) override;
-  ustring GetWindowText(WindowHandle window) override;
-  ustring GetClassName(WindowHandle window) override;
+  ustring WindowText(WindowHandle window) override;
+  ustring WindowClassName(WindowHandle window) override;
   WindowHandle GetParent(WindowHandle window) override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
