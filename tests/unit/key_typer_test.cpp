@@ -91,7 +91,11 @@ class FakeKeyboard : public rt::KeyboardTarget {
       }
     }
     if (ctrl || alt) {
-      shortcuts.push_back(std::string(ctrl ? "C" : "") + (alt ? "A" : "") + static_cast<char>(e.vk));
+      std::string shortcut;
+      if (ctrl) shortcut += 'C';
+      if (alt) shortcut += 'A';
+      shortcut += static_cast<char>(e.vk);
+      shortcuts.push_back(shortcut);
       return;
     }
     if (ch) text.push_back(ch);
@@ -125,7 +129,10 @@ TEST(KeyTyper, TypesWhatTheNotationSays) {
     rt::TypeKeys(U(c.keys), keyboard, true);
     EXPECT_EQ(keyboard.text, U(c.text));
     std::string shortcuts;
-    for (const auto& s : keyboard.shortcuts) shortcuts += (shortcuts.empty() ? "" : " ") + s;
+    for (const auto& s : keyboard.shortcuts) {
+      if (!shortcuts.empty()) shortcuts += ' ';
+      shortcuts += s;
+    }
     EXPECT_EQ(shortcuts, c.shortcuts);
     EXPECT_TRUE(keyboard.down.empty()) << "no key left down";
   }

@@ -151,3 +151,38 @@ int Program::WaitExit(std::chrono::milliseconds limit) {
 }
 
 }  // namespace strumlet::wine
+
+namespace strumlet::wine {
+
+Notepad::Notepad() {
+  wchar_t commandLine[] = L"notepad.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
+    info_ = {};
+    return;
+  }
+  WaitFor([&] {
+    for (HWND w : TopWindows(info_.dwProcessId, L"", L"Untitled - Notepad")) {
+      if (IsWindowVisible(w)) window_ = w;
+    }
+    return window_ != nullptr;
+  });
+  if (window_) edit_ = FindWindowExW(window_, nullptr, L"Edit", nullptr);
+}
+
+Notepad::~Notepad() {
+  if (info_.hProcess) {
+    // It holds unsaved text: ended, not closed (closing would ask to save).
+    TerminateProcess(info_.hProcess, 0);
+    WaitForSingleObject(info_.hProcess, 10000);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+bool Notepad::WaitText(const std::wstring& expected, std::chrono::milliseconds limit) const {
+  return WaitFor([&] { return Text() == expected; }, limit);
+}
+
+}  // namespace strumlet::wine

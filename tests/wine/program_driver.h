@@ -58,3 +58,28 @@ class Program {
 std::wstring TestFolder();
 
 }  // namespace strumlet::wine
+
+namespace strumlet::wine {
+
+// Wine's Notepad, started fresh for one test and ended by the test.
+class Notepad {
+ public:
+  Notepad();
+  ~Notepad();
+  Notepad(const Notepad&) = delete;
+  Notepad& operator=(const Notepad&) = delete;
+
+  bool Ready() const { return window_ != nullptr && edit_ != nullptr; }
+  HWND Window() const { return window_; }
+  // The text in Notepad's edit box.
+  std::wstring Text() const { return edit_ ? TextOf(edit_) : L""; }
+  // Waits until the text equals `expected`; false after the time limit.
+  bool WaitText(const std::wstring& expected, std::chrono::milliseconds limit = 30s) const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HWND window_ = nullptr;
+  HWND edit_ = nullptr;
+};
+
+}  // namespace strumlet::wine

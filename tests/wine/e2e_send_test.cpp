@@ -1,0 +1,118 @@
+// The countdown typing into Wine's Notepad, read back character by character.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mainwin/form1_ids.h"
+#include "program_driver.h"
+
+namespace {
+
+using namespace strumlet::wine;
+namespace ids = strumlet::form1_ids;
+
+TEST(RealSend, TheRoadOfOneRunSendsTwiceInALoop) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  Program program(L"/Untitled - Notepad/hello{2}world~/5/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(notepad.WaitText(L"helloworld\r\n", 20s)) << "first send: " << testing::PrintToString(notepad.Text());
+  EXPECT_TRUE(notepad.WaitText(L"helloworld\r\nhelloworld\r\n", 20s)) << "second send: " << testing::PrintToString(notepad.Text());
+  EXPECT_EQ(program.ControlText(main, ids::kLabel2), L"Window Caption");
+  EXPECT_TRUE(program.Running()) << "a loop goes on";
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+TEST(RealSend, OnceEndsAfterItsSendWithExitCodeZero) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  Program program(L"/untitled - notepad/once{0}done/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"oncedone");
+}
+
+TEST(RealSend, TheNotationArrivesCharacterForCharacter) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  // Modifiers on keys and groups, navigation keys, repeats, every escape,
+  // Enter and Tab, letters from outside any single code page.
+  const std::wstring script =
+      L"+hello +(world){LEFT 5}{DEL}w^{HOME}>{END}~{TAB}a{+}{%}{{}{}}{(}{)}{~}{^}{[}{]}~{x 3}{BS}~"
+      L"d\u00e9j\u00e0 vu \u00f1 \u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c \u20ac \U0001F600";
+  const std::wstring expected =
+      L">Hello wORLD\r\n\ta+%{}()~^[]\r\nxx\r\nd\u00e9j\u00e0 vu \u00f1 \u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c \u20ac \U0001F600";
+  Program program(L"/Untitled - Notepad/" + script + L"/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), expected);
+}
+
+TEST(RealSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
+  {
+    Program program(L"/No Such Window 4711/abc/3/loop");
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 15s));
+    // The label is painted red.
+    HWND label = program.Control(main, ids::kLabel2);
+    RECT r{};
+    GetWindowRect(label, &r);
+    HDC screen = GetDC(nullptr);
+    bool red = WaitFor([&] { return GetPixel(screen, r.right - 2, r.bottom - 2) == RGB(255, 0, 0); }, 5s);
+    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(program.Running());
+  }
+  Program once(L"/No Such Window 4711/abc/2");
+  EXPECT_EQ(once.WaitExit(), 1);
+}
+
+TEST(RealSend, PersistWaitsForTheWindowThenSendsOnce) {
+  Program program(L"/Untitled - Notepad/found it/2/persist");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 15s));
+  EXPECT_TRUE(program.IsChecked(main, ids::kPersist));
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"found it");
+}
+
+TEST(RealSend, SendNowSendsTwoTicksLater) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  Program program(L"/Untitled - Notepad/now/300/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(program.Control(main, ids::kSendNow), BM_CLICK, 0, 0);
+  EXPECT_TRUE(notepad.WaitText(L"now", 10s)) << testing::PrintToString(notepad.Text());
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+TEST(RealSend, AnArgumentErrorEndsTheOnceRunWithExitCodeTwo) {
+  Program program(L"/Untitled - Notepad/abc/");
+  HWND box = program.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  Program::PressOk(box);
+  EXPECT_EQ(program.WaitExit(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RealSend, AMinimisedTargetIsRestoredAndTypedInto) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  ShowWindow(notepad.Window(), SW_MINIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(notepad.Window()) != 0; }, 5s));
+  strumlet::wine::Program program(L"/Untitled - Notepad/restored~/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"restored\r\n");
+  EXPECT_FALSE(IsIconic(notepad.Window()));
+}
+
+}  // namespace
