@@ -20,7 +20,9 @@ std::string Picture(const std::vector<KeyStroke>& strokes) {
     switch (s.kind) {
       case KeyStroke::Kind::Char: out += rt::ToUtf8(s.text); break;
       case KeyStroke::Kind::Press:
-        out += "<" + std::to_string(s.vk) + ">";
+        out += '<';
+        out += std::to_string(s.vk);
+        out += '>';
         if (s.extended) out += "*";
         break;
       case KeyStroke::Kind::Hold:
