@@ -1,6 +1,8 @@
 #include "mainwin/form1.h"
 
 #include "mainwin/form1_ids.h"
+#include "platform/errors.h"
+#include "platform/numeric.h"
 #include "runner/key_script.h"
 
 namespace strumlet {
@@ -30,7 +32,8 @@ Form1::Form1(rt::App& app)
       mLoop(*this, kLoop, "mLoop"),
       mPersist(*this, kPersist, "mPersist"),
       Timer1(*this, kTimer1, "Timer1"),
-      HelpWindow(app) {
+      HelpWindow(app),
+      AboutWindow(app) {
   SetCaption(u"Strumlet");
   ClientWidth = 4440;
   ClientHeight = 3090;
@@ -79,6 +82,9 @@ Form1::Form1(rt::App& app)
   Label4.TextAlign = rt::Alignment::Right;
   Command1.SetCaption(u"Restart &Counter");
   Command2.SetCaption(u"P&ause Counter");
+  // Esc clicks it (a toggle); the key-release handling then leaves the
+  // countdown paused, so Esc always ends paused. Enter stays with the boxes.
+  Command2.Cancel = true;
   Command3.SetCaption(u"&Help");
   Command5.SetCaption(u"\u00A9");
   SendNow.SetCaption(u"&Send Now");
@@ -99,6 +105,11 @@ Form1::Form1(rt::App& app)
   Check1.Click = [this] { Check1_Click(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
   SendNow.Click = [this] { SendNow_Click(); };
+  Command1.Click = [this] { Command1_Click(); };
+  Command2.Click = [this] { Command2_Click(); };
+  Command3.Click = [this] { Command3_Click(); };
+  Command5.Click = [this] { Command5_Click(); };
+  Command6.Click = [this] { Command6_Click(); };
 }
 
 void Form1::Check1_Click() {
@@ -110,6 +121,49 @@ void Form1::Check1_Click() {
     NoTarget = 0;
     Text1.SetEnabled(true);
   }
+}
+
+void Form1::Command1_Click() {
+  Timer1.SetTimerEnabled(true);
+  Command2.SetCaption(u"P&ause Counter");
+  try {
+    Counter = rt::IntervalConversion(Text3.Text());
+  } catch (const rt::RuntimeError&) {
+    // The count goes on from where it was; the user learns why it was not
+    // restarted.
+    Application().MsgBox(u"The interval \"" + Text3.Text() +
+                         u"\" is not a whole number of seconds from -32768 to 32767: the counter was not restarted.");
+  }
+}
+
+void Form1::Command2_Click() {
+  if (!Timer1.TimerEnabled()) {
+    Timer1.SetTimerEnabled(true);
+    Command2.SetCaption(u"P&ause Counter");
+  } else {
+    Timer1.SetTimerEnabled(false);
+    Command2.SetCaption(u"&Resume Counter");
+  }
+}
+
+void Form1::Command3_Click() { HelpWindow.Get().Show(); }
+
+void Form1::Command5_Click() { AboutWindow.Get().Show(); }
+
+void Form1::Form_KeyUp(int keyCode, int shift) {
+  constexpr int kEscape = 27;
+  constexpr int kF1 = 112;
+  if (keyCode == kEscape && shift == 0) {
+    Timer1.SetTimerEnabled(false);
+    Command2.SetCaption(u"&Resume Counter");
+    SendNow.SetFocus();
+  }
+  if (keyCode == kF1) {
+    Timer1.SetTimerEnabled(true);
+    Command2.SetCaption(u"P&ause Counter");
+    Command2.SetFocus();
+  }
+  if (keyCode == kEscape && shift == 1) Unload();
 }
 
 void Form1::Form_Unload(int& cancel) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "info/form2.h"
+#include "info/frm_about.h"
 #include "platform/app.h"
 #include "platform/controls.h"
 #include "platform/form.h"
@@ -51,6 +52,7 @@ class Form1 : public rt::Form {
 
   // The secondary windows, each created at its first use.
   rt::FormSlot<Form2> HelpWindow;
+  rt::FormSlot<frmAbout> AboutWindow;
 
   // Start-up (runner/startup.cpp).
   void Form_Load() override;
@@ -67,7 +69,15 @@ class Form1 : public rt::Form {
 
   // The window's own controls (mainwin/form1.cpp).
   void Check1_Click();
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  void Command5_Click();
+  void Form_KeyUp(int keyCode, int shift) override;
   void Form_Unload(int& cancel) override;
+
+  // The command-line composer (mainwin/composer.cpp).
+  void Command6_Click();
 
  private:
   // The tick's closing block: "Window not found!", and the end of a Once run.

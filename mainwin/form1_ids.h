@@ -33,3 +33,7 @@ enum : int {
 namespace strumlet::form2_ids {
 enum : int { kText1 = 201, kCommand1 };
 }  // namespace strumlet::form2_ids
+
+namespace strumlet::about_ids {
+enum : int { kPicIcon = 301, kCmdOK, kLine1_1, kDescription, kTitle, kLine1_0, kVersion };
+}  // namespace strumlet::about_ids

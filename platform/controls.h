@@ -156,7 +156,8 @@ class Label : public CaptionControl {
  public:
   Label(Form& form, int id, std::string name);
   Alignment TextAlign = Alignment::Left;
-  bool Transparent = false;
+  // Shown in a larger, bold font (a title).
+  bool Large = false;
 };
 
 class CommandButton : public CaptionControl {

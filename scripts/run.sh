@@ -36,7 +36,9 @@ wait_window() {  # name pattern, seconds; prints the X window id
 log "starting Notepad"
 wine notepad >/dev/null 2>&1 &
 STARTED_PIDS+=($!)
-wait_window '^Untitled - Notepad$' 60 >/dev/null || { log "Notepad did not open"; exit 1; }
+notepad=$(wait_window '^Untitled - Notepad$' 60) || { log "Notepad did not open"; exit 1; }
+# Beside the place where Strumlet opens, so that both can be seen.
+xdotool windowmove "$notepad" 420 40 2>/dev/null || true
 
 log "starting: strumlet.exe $args"
 # The words are passed unquoted, so that the program's command line reads as
@@ -49,7 +51,7 @@ strumlet_pid=$!
 STARTED_PIDS+=($strumlet_pid)
 main=$(wait_window 'Strumlet$' 60) || { log "the main window did not open"; exit 1; }
 
-shots="$ROOT/docs/screenshots"
+shots="${STRUMLET_SHOTS:-$ROOT/docs/screenshots}"
 mkdir -p "$shots"
 if [ "$own_display" = 0 ] || [ "$keep" = 0 ]; then
   sleep 1.5  # let the window paint before it is photographed

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include <commctrl.h>
+
 #include "platform/win32/dpi.h"
 
 namespace rt::win32 {
@@ -58,6 +60,12 @@ class FormWindow : public FormPeer {
   HFONT Font() const { return font_; }
   bool Dead() const { return dead_; }
   int ToPixels(int twips) const { return TwipsToPixels(twips, dpi_); }
+  HFONT LargeFont() const { return largeFont_; }
+  // Chooses the fonts for the current DPI: the system's message font, made
+  // smaller where a caption would not fit its control, and gives them to
+  // every control.
+  void ApplyFonts();
+  void AddToolTip(HWND control, const ustring& text);
 
   void Add(ControlWindow* control) { controls_.push_back(control); }
   void Remove(ControlWindow* control) { controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end()); }
@@ -70,11 +78,15 @@ class FormWindow : public FormPeer {
  private:
   void PaintLines(HDC dc);
   HBRUSH Brush(COLORREF color);
+  bool CaptionsFit(HFONT font, HFONT large) const;
+  void OnDpiChanged(UINT dpi, const RECT* suggested);
 
   Form& form_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   HFONT font_ = nullptr;
+  HFONT largeFont_ = nullptr;
+  HWND toolTip_ = nullptr;
   bool dead_ = false;
   bool shownOnce_ = false;
   HWND lastFocus_ = nullptr;
@@ -323,7 +335,6 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
   hwnd_ = CreateWindowExW(ex, kFormClass, Wide(form.Caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, owner, nullptr, backend.Instance(), this);
   dpi_ = WindowDpi(hwnd_);
-  font_ = CreateMessageFont(dpi_);
 
   RECT frame{0, 0, ToPixels(form.ClientWidth), ToPixels(form.ClientHeight)};
   AdjustWindowRectForDpi(&frame, style, ex, dpi_);
@@ -347,6 +358,8 @@ FormWindow::~FormWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
   if (font_) DeleteObject(font_);
+  if (largeFont_) DeleteObject(largeFont_);
+  if (toolTip_) DestroyWindow(toolTip_);
 }
 
 ControlWindow* FormWindow::FindById(int id) const {
@@ -375,6 +388,137 @@ void FormWindow::FocusFirst() {
       return;
     }
   }
+}
+
+namespace {
+
+ustring CaptionOf(const Control& c) {
+  switch (c.Kind()) {
+    case ControlKind::Label:
+    case ControlKind::CommandButton:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::Frame: return static_cast<const CaptionControl&>(c).Caption();
+    default: return {};
+  }
+}
+
+// Whether text wrapped at word breaks fits a box: no word wider than the box,
+// no more lines than its height holds.
+bool Fits(HDC dc, const ustring& text, int width, int height) {
+  RECT r{0, 0, std::max(width, 1), 0};
+  std::wstring w = Wide(text);
+  DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, DT_CALCRECT | DT_WORDBREAK);
+  return r.right <= width && r.bottom <= height;
+}
+
+int SingleLineWidth(HDC dc, const ustring& text) {
+  RECT r{0, 0, 0, 0};
+  std::wstring w = Wide(text);
+  DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  return r.right;
+}
+
+HFONT ScaledFont(HFONT base, int percent, bool bold) {
+  LOGFONTW lf{};
+  GetObjectW(base, sizeof(lf), &lf);
+  lf.lfHeight = MulDiv(lf.lfHeight, percent, 100);
+  if (lf.lfHeight == 0) lf.lfHeight = -1;
+  if (bold) lf.lfWeight = FW_BOLD;
+  return CreateFontIndirectW(&lf);
+}
+
+}  // namespace
+
+bool FormWindow::CaptionsFit(HFONT font, HFONT large) const {
+  HDC dc = GetDC(hwnd_);
+  bool fit = true;
+  int glyph = MulDiv(GetSystemMetrics(SM_CXMENUCHECK), static_cast<int>(dpi_), static_cast<int>(SystemDpi())) + ToPixels(60);
+  for (ControlWindow* cw : controls_) {
+    const Control& c = cw->Model();
+    ustring text = CaptionOf(c);
+    if (text.empty()) continue;
+    bool isLarge = c.Kind() == ControlKind::Label && static_cast<const Label&>(c).Large;
+    HGDIOBJ old = SelectObject(dc, isLarge ? large : font);
+    int width = ToPixels(c.Bounds().width);
+    int height = ToPixels(c.Bounds().height);
+    switch (c.Kind()) {
+      case ControlKind::Label: fit = Fits(dc, text, width, height); break;
+      case ControlKind::CheckBox:
+      case ControlKind::OptionButton: fit = Fits(dc, text, width - glyph, height); break;
+      case ControlKind::CommandButton:
+        // A caption that does not fit on one line may wrap onto two.
+        fit = Fits(dc, text, width - ToPixels(120), height - ToPixels(60));
+        break;
+      case ControlKind::Frame: fit = SingleLineWidth(dc, text) <= width - ToPixels(240); break;
+      default: break;
+    }
+    SelectObject(dc, old);
+    if (!fit) break;
+  }
+  ReleaseDC(hwnd_, dc);
+  return fit;
+}
+
+void FormWindow::ApplyFonts() {
+  HFONT base = CreateMessageFont(dpi_);
+  HFONT font = nullptr;
+  HFONT large = nullptr;
+  // From the system's size down to two thirds of it, the largest that fits.
+  for (int percent = 100; percent >= 66; percent -= 4) {
+    if (font) DeleteObject(font);
+    if (large) DeleteObject(large);
+    font = ScaledFont(base, percent, false);
+    large = ScaledFont(base, percent * 3 / 2, true);
+    if (CaptionsFit(font, large)) break;
+  }
+  DeleteObject(base);
+  for (ControlWindow* cw : controls_) {
+    if (!cw->Hwnd()) continue;
+    bool isLarge = cw->Model().Kind() == ControlKind::Label && static_cast<const Label&>(cw->Model()).Large;
+    SendMessageW(cw->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(isLarge ? large : font), TRUE);
+  }
+  if (font_) DeleteObject(font_);
+  if (largeFont_) DeleteObject(largeFont_);
+  font_ = font;
+  largeFont_ = large;
+}
+
+void FormWindow::AddToolTip(HWND control, const ustring& text) {
+  if (!toolTip_) {
+    // Loaded at run time, so that the program imports only the core system
+    // libraries; without it the program simply has no tooltips.
+    static const auto init = [] {
+      HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+      using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+      auto fn = comctl ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx"))) : nullptr;
+      INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+      return fn && fn(&icc);
+    }();
+    if (!init) return;
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
+    if (!toolTip_) return;
+  }
+  std::wstring tip = Wide(text);
+  TOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = hwnd_;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = tip.data();
+  SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void FormWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  for (ControlWindow* cw : controls_) cw->Place();
+  ApplyFonts();
+  if (suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void FormWindow::Sync(FormProperty what) {
@@ -515,6 +659,9 @@ LRESULT FormWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (!dead_) app.Dispatch([this] { form_.Unload(); });
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     default: break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -586,8 +733,8 @@ std::unique_ptr<ControlWindow> MakeControl(FormWindow& owner, Control& control, 
   HWND hwnd = CreateWindowExW(ex, cls, Wide(text).c_str(), style, 0, 0, 0, 0, owner.Hwnd(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner.Hwnd(), GWLP_HINSTANCE)), nullptr);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(owner.Font()), FALSE);
   auto peer = std::make_unique<ControlWindow>(owner, control, hwnd);
+  if (!control.ToolTipText().empty()) owner.AddToolTip(hwnd, control.ToolTipText());
   peer->Place();
   if (control.Kind() == ControlKind::TextBox) {
     auto& box = static_cast<TextBox&>(control);
@@ -638,6 +785,7 @@ void Win32Backend::Realise(Form& form) {
     c->AttachPeer(MakeControl(owner, *c, previous));
     previous = c;
   }
+  owner.ApplyFonts();
 }
 
 void Win32Backend::AllUnloaded() { PostQuitMessage(0); }

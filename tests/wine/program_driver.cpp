@@ -62,6 +62,23 @@ std::wstring TestFolder() {
   return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
+namespace {
+
+// Every process a test starts is put in this job, which ends them all when
+// the test process ends, however it ends.
+HANDLE TestJob() {
+  static HANDLE job = [] {
+    HANDLE j = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (j) SetInformationJobObject(j, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    return j;
+  }();
+  return job;
+}
+
+}  // namespace
+
 Program::Program(const std::wstring& arguments) {
   std::wstring exe = TestFolder() + L"\\" STRUMLET_EXE_W;
   std::wstring commandLine = L"\"" + exe + L"\"";
@@ -70,7 +87,9 @@ Program::Program(const std::wstring& arguments) {
   startup.cb = sizeof(startup);
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_)) {
     info_ = {};
+    return;
   }
+  if (HANDLE job = TestJob()) AssignProcessToJobObject(job, info_.hProcess);
 }
 
 Program::~Program() {
@@ -162,6 +181,7 @@ Notepad::Notepad() {
     info_ = {};
     return;
   }
+  if (HANDLE job = TestJob()) AssignProcessToJobObject(job, info_.hProcess);
   WaitFor([&] {
     for (HWND w : TopWindows(info_.dwProcessId, L"", L"Untitled - Notepad")) {
       if (IsWindowVisible(w)) window_ = w;

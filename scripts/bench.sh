@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs the benchmarks under Wine on a virtual display and prints their
+# figures: typing throughput against a plain SendInput loop, and the
+# countdown timer's accuracy against a plain Windows timer.
+#   scripts/bench.sh [characters] [ticks]
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+trap cleanup EXIT
+
+bash "$ROOT/scripts/deps.sh"
+cd "$ROOT"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target typing_bench timer_bench
+start_display 0
+setup_wine
+bin="$ROOT/build/win32/bin"
+wine "$bin/typing_bench.exe" "${1:-5000}"
+wine "$bin/timer_bench.exe" "${2:-60}"

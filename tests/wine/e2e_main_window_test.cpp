@@ -1,0 +1,154 @@
+// The main window of the real program: its buttons, keys, composer and the
+// About window, driven from outside as a user would.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "info/frm_about.h"
+#include "mainwin/form1_ids.h"
+#include "program_driver.h"
+
+namespace {
+
+using namespace strumlet::wine;
+namespace ids = strumlet::form1_ids;
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+// Presses and releases keys in order (each with its modifiers), as the user
+// would, into the foreground window.
+void Keys(std::initializer_list<WORD> down, WORD key) {
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  for (WORD m : down) add(m, false);
+  add(key, false);
+  add(key, true);
+  for (auto it = std::rbegin(down); it != std::rend(down); ++it) add(*it, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool Foreground(HWND window) {
+  SetForegroundWindow(window);
+  return WaitFor([&] { return GetForegroundWindow() == window; }, 10s);
+}
+
+std::wstring Clipboard() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<busy>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST(RealMainWindow, PauseAndResumeByButtonAndKeys) {
+  Program program(L"/Nothing Here 4711/x/30/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  auto caption = [&] { return program.ControlText(main, ids::kCommand2); };
+  EXPECT_EQ(caption(), L"P&ause Counter");
+
+  Click(program.Control(main, ids::kCommand2));
+  EXPECT_TRUE(WaitFor([&] { return caption() == L"&Resume Counter"; }));
+  Click(program.Control(main, ids::kCommand2));
+  EXPECT_TRUE(WaitFor([&] { return caption() == L"P&ause Counter"; }));
+
+  ASSERT_TRUE(Foreground(main));
+  Keys({}, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return caption() == L"&Resume Counter"; }));
+  Keys({}, VK_ESCAPE);  // Esc never resumes
+  Keys({VK_CONTROL}, VK_ESCAPE);
+  Keys({}, VK_F1);
+  EXPECT_TRUE(WaitFor([&] { return caption() == L"P&ause Counter"; }));
+  std::wstring count = program.ControlText(main, ids::kLabel1);
+  EXPECT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel1) != count; })) << "the countdown runs again";
+
+  // Restart Counter: the interval box is read again.
+  SendMessageW(program.Control(main, ids::kText3), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"100"));
+  Click(program.Control(main, ids::kCommand1));
+  EXPECT_TRUE(WaitFor([&] {
+    std::wstring c = program.ControlText(main, ids::kLabel1);
+    return c == L"99" || c == L"98";
+  }));
+
+  // The no-target check box disables the caption box and enables it again.
+  Click(program.Control(main, ids::kCheck1));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(program.Control(main, ids::kText1)); }));
+  Click(program.Control(main, ids::kCheck1));
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(program.Control(main, ids::kText1)) != 0; }));
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+TEST(RealMainWindow, ShiftEscClosesTheMainWindowWithHelpAndAbout) {
+  Program program(L"/Nothing Here 4711/x/30/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(program.Control(main, ids::kCommand3));
+  ASSERT_NE(program.WaitWindow(L"Help"), nullptr);
+  Click(program.Control(main, ids::kCommand5));
+  ASSERT_NE(program.WaitWindow(L"About Strumlet"), nullptr);
+  Click(program.Control(main, ids::kCommand3));  // a second click opens no second help
+  ASSERT_TRUE(Foreground(main));
+  EXPECT_EQ(TopWindows(program.Pid(), L"", L"Help").size(), 1u);
+  Keys({VK_SHIFT}, VK_ESCAPE);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+TEST(RealMainWindow, TheComposerShowsItsLineThenCopiesIt) {
+  Program program(L"/Untitled - Notepad/hello{2}world~/5/persist/x");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(program.Control(main, ids::kCommand6));
+  HWND box = program.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  std::wstring line = TestFolder() + L"\\strumlet.exe /Untitled - Notepad /hello{2}world~ /5 /persist /notarget";
+  EXPECT_EQ(Program::MessageBoxText(box),
+            line + L"\r\nCopied to clipboard\r\nRemember! If you put the command line in a batch file (%) must be doubled (%%)");
+  EXPECT_EQ(TextOf(box), L"Strumlet");
+  Program::PressOk(box);
+  EXPECT_TRUE(WaitFor([&] { return Clipboard() == line; })) << testing::PrintToString(Clipboard());
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+TEST(RealMainWindow, TheAboutWindowShowsVersionAndCopiesTheAddress) {
+  Program program(L"/Nothing Here 4711/x/30/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(program.Control(main, ids::kCommand5));
+  HWND about = program.WaitWindow(L"About Strumlet");
+  ASSERT_NE(about, nullptr);
+  namespace a = strumlet::about_ids;
+  rt::ustring address = strumlet::HomepageAddress();
+  std::wstring wideAddress(address.begin(), address.end());
+  EXPECT_EQ(program.ControlText(about, a::kTitle), L"Strumlet");
+  EXPECT_EQ(program.ControlText(about, a::kVersion), L"Version 1.1.48");
+  std::wstring description = program.ControlText(about, a::kDescription);
+  EXPECT_NE(description.find(L"\r\nNew version at " + wideAddress + L"\r\n(Copied to clipboard)"), std::wstring::npos);
+  EXPECT_TRUE(WaitFor([&] { return Clipboard() == wideAddress; }));
+  // Esc clicks OK.
+  ASSERT_TRUE(Foreground(about));
+  Keys({}, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] {
+    for (HWND w : TopWindows(program.Pid(), L"", L"About Strumlet")) {
+      if (IsWindowVisible(w)) return false;
+    }
+    return true;
+  }));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+}  // namespace
