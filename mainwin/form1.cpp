@@ -33,7 +33,8 @@ Form1::Form1(rt::App& app)
       mPersist(*this, kPersist, "mPersist"),
       Timer1(*this, kTimer1, "Timer1"),
       HelpWindow(app),
-      AboutWindow(app) {
+      AboutWindow(app),
+      WindowList(app) {
   SetCaption(u"Strumlet");
   ClientWidth = 4440;
   ClientHeight = 3090;
@@ -110,6 +111,7 @@ Form1::Form1(rt::App& app)
   Command3.Click = [this] { Command3_Click(); };
   Command5.Click = [this] { Command5_Click(); };
   Command6.Click = [this] { Command6_Click(); };
+  Command7.Click = [this] { Command7_Click(); };
 }
 
 void Form1::Check1_Click() {

@@ -13,6 +13,8 @@
 #include "platform/app.h"
 #include "platform/controls.h"
 #include "platform/form.h"
+#include "platform/system.h"
+#include "windows/form3.h"
 
 namespace strumlet {
 
@@ -53,6 +55,8 @@ class Form1 : public rt::Form {
   // The secondary windows, each created at its first use.
   rt::FormSlot<Form2> HelpWindow;
   rt::FormSlot<frmAbout> AboutWindow;
+  rt::FormSlot<Form3> WindowList;
+  std::int16_t WalkDepth = 0;
 
   // Start-up (runner/startup.cpp).
   void Form_Load() override;
@@ -78,6 +82,10 @@ class Form1 : public rt::Form {
 
   // The command-line composer (mainwin/composer.cpp).
   void Command6_Click();
+
+  // Window discovery (windows/window_walk.cpp).
+  void ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view CaptionPattern, rt::ustring_view ClassPattern);
+  void Command7_Click();
 
  private:
   // The tick's closing block: "Window not found!", and the end of a Once run.

@@ -18,6 +18,12 @@ ustring UpperAscii(ustring_view text) {
   return out;
 }
 
+ustring CutUnits(ustring_view text, std::size_t units) {
+  if (text.size() <= units) return ustring(text);
+  if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
+  return ustring(text.substr(0, units));
+}
+
 ustring DecimalText(long long value) {
   // Built by hand rather than through std::to_string so that no locale can
   // add grouping, and the most negative value is still exact.

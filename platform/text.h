@@ -20,6 +20,10 @@ ustring Trim(ustring_view text);
 // must match the same way whatever the user's locale.
 ustring UpperAscii(ustring_view text);
 
+// The first `units` UTF-16 units of a text, one fewer when the cut would
+// fall inside a surrogate pair.
+ustring CutUnits(ustring_view text, std::size_t units);
+
 // Decimal text of a whole number: no padding, "-" for negatives.
 ustring DecimalText(long long value);
 

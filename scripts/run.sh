@@ -40,6 +40,26 @@ notepad=$(wait_window '^Untitled - Notepad$' 60) || { log "Notepad did not open"
 # Beside the place where Strumlet opens, so that both can be seen.
 xdotool windowmove "$notepad" 420 40 2>/dev/null || true
 
+shots="${STRUMLET_SHOTS:-$ROOT/docs/screenshots}"
+mkdir -p "$shots"
+if [ "$own_display" = 0 ]; then
+  # Pictures of the secondary windows, from an instance that waits ten
+  # minutes before it would send anything.
+  wine "$ROOT/build/win32/bin/strumlet.exe" /Untitled - Notepad/hello~/600/loop >/dev/null 2>&1 &
+  STARTED_PIDS+=($!)
+  still=$(wait_window '^[0-9-]* ?Strumlet$' 60) || { log "the main window did not open"; exit 1; }
+  sleep 1
+  xdotool windowactivate --sync "$still" key --clearmodifiers alt+h 2>/dev/null || true
+  help=$(wait_window '^Help$' 20) && { sleep 1; import -window "$help" "$shots/help-window.png"; }
+  xdotool windowactivate --sync "$still" key --clearmodifiers alt+l 2>/dev/null || true
+  list=$(wait_window '^Window list$' 20) && { sleep 1; import -window "$list" "$shots/window-list.png"; }
+  # The About button is the one with the copyright sign (no access key).
+  xdotool mousemove --window "$still" 172 172 click 1 2>/dev/null || true
+  about=$(wait_window '^About Strumlet$' 20) && { sleep 1; import -window "$about" "$shots/about-window.png"; }
+  xdotool windowactivate --sync "$still" key --clearmodifiers shift+Escape 2>/dev/null || true
+  log "screenshots: help-window.png, window-list.png, about-window.png"
+fi
+
 log "starting: strumlet.exe $args"
 # The words are passed unquoted, so that the program's command line reads as
 # typed at a Windows prompt (wine would quote an argument holding blanks).
@@ -50,9 +70,6 @@ set +f
 strumlet_pid=$!
 STARTED_PIDS+=($strumlet_pid)
 main=$(wait_window 'Strumlet$' 60) || { log "the main window did not open"; exit 1; }
-
-shots="${STRUMLET_SHOTS:-$ROOT/docs/screenshots}"
-mkdir -p "$shots"
 if [ "$own_display" = 0 ] || [ "$keep" = 0 ]; then
   sleep 1.5  # let the window paint before it is photographed
   import -window "$main" "$shots/main-window.png"

@@ -6,7 +6,7 @@
 
 namespace rt::fake {
 
-FakeSystem::FakeSystem() { desktop[1] = FakeWindow{u"", u"#32769", 0, true, true, {}, {}}; }
+FakeSystem::FakeSystem() { desktop[1] = FakeWindow(u"", u"#32769", 0, true, true, {}); }
 
 WindowHandle FakeSystem::AddWindow(WindowHandle parent, FakeWindow window) {
   WindowHandle handle = next_++;
@@ -67,12 +67,12 @@ WindowHandle FakeSystem::GetWindow(WindowHandle window, int relation) {
 
 ustring FakeSystem::WindowText(WindowHandle window) {
   auto it = desktop.find(window);
-  return it == desktop.end() ? ustring() : it->second.caption.substr(0, 254);
+  return it == desktop.end() ? ustring() : CutUnits(it->second.caption, 254);
 }
 
 ustring FakeSystem::WindowClassName(WindowHandle window) {
   auto it = desktop.find(window);
-  return it == desktop.end() ? ustring() : it->second.className.substr(0, 254);
+  return it == desktop.end() ? ustring() : CutUnits(it->second.className, 254);
 }
 
 WindowHandle FakeSystem::GetParent(WindowHandle window) {

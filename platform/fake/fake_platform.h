@@ -22,12 +22,16 @@ struct Call {
 
 // One window of the scripted desktop.
 struct FakeWindow {
+  FakeWindow(ustring caption = u"", ustring className = u"Window", WindowHandle parent = 0, bool visible = true,
+             bool enabled = true, PlacementRect placement = {10, 10, 300, 200})
+      : caption(std::move(caption)), className(std::move(className)), parent(parent), visible(visible), enabled(enabled),
+        placement(placement) {}
   ustring caption;
-  ustring className = u"Window";
-  WindowHandle parent = 0;  // parent or owner, as GetParent reports it
-  bool visible = true;
-  bool enabled = true;
-  PlacementRect placement{10, 10, 300, 200};
+  ustring className;
+  WindowHandle parent;  // parent or owner, as GetParent reports it
+  bool visible;
+  bool enabled;
+  PlacementRect placement;
   std::vector<WindowHandle> children;  // topmost first
 };
 

@@ -16,9 +16,7 @@ WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 // Reads at most 254 UTF-16 units, never ending inside a surrogate pair.
 ustring CutText(const wchar_t* buffer, int length) {
   if (length < 0) length = 0;
-  if (length > 254) length = 254;
-  if (length > 0 && buffer[length - 1] >= 0xD800 && buffer[length - 1] <= 0xDBFF) --length;
-  return ustring(buffer, buffer + length);
+  return CutUnits(ustring(buffer, buffer + length), 254);
 }
 
 }  // namespace

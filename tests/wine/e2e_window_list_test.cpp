@@ -1,0 +1,69 @@
+// The window list of the real program, with Wine's Notepad on the desktop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "mainwin/form1_ids.h"
+#include "program_driver.h"
+
+namespace {
+
+using namespace strumlet::wine;
+namespace ids = strumlet::form1_ids;
+
+std::vector<std::wstring> Entries(HWND list) {
+  std::vector<std::wstring> entries;
+  LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+TEST(RealWindowList, ListsNotepadAndPickingItTypesIntoIt) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  Program program(L"/Nothing Here 4711/picked~/600/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(program.Control(main, ids::kCommand7), BM_CLICK, 0, 0);
+  HWND dialog = program.WaitWindow(L"Window list");
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GetDlgItem(dialog, strumlet::form3_ids::kList1);
+  ASSERT_TRUE(WaitFor([&] { return program.ControlText(dialog, strumlet::form3_ids::kLabel1) != L"Label1"; }));
+  std::vector<std::wstring> entries = Entries(list);
+  EXPECT_EQ(program.ControlText(dialog, strumlet::form3_ids::kLabel1), std::to_wstring(entries.size()) + L" windows found.");
+  auto found = std::find(entries.begin(), entries.end(), L"Untitled - Notepad");
+  ASSERT_NE(found, entries.end());
+  EXPECT_NE(std::find(entries.begin(), entries.end(), L"Strumlet"), entries.end()) << "its own main window is listed too";
+
+  // Beside the main window.
+  RECT mainRect{}, dialogRect{};
+  GetWindowRect(main, &mainRect);
+  GetWindowRect(dialog, &dialogRect);
+  EXPECT_NEAR(dialogRect.left, mainRect.right, 2);
+  EXPECT_NEAR(dialogRect.top, mainRect.top, 2);
+
+  // Pick the entry with the mouse.
+  RECT item{};
+  SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(found - entries.begin()), reinterpret_cast<LPARAM>(&item));
+  LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kText1) == L"Untitled - Notepad"; }));
+
+  // A Once run now types into Notepad, and ends the program.
+  PostMessageW(program.Control(main, ids::kOnce), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return program.IsChecked(main, ids::kOnce); }));
+  PostMessageW(program.Control(main, ids::kSendNow), BM_CLICK, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"picked\r\n");
+}
+
+}  // namespace
