@@ -108,14 +108,20 @@ void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait) {
                                   events.begin() + static_cast<std::ptrdiff_t>(end));
     std::size_t accepted = std::min(target.Inject(chunk), chunk.size());
     for (std::size_t i = 0; i < accepted; ++i) pressed.Apply(chunk[i]);
+    const char* failure = nullptr;
     if (accepted < chunk.size()) {
+      failure = "the system did not accept the keys";
+    } else if ((end < events.size() || wait) && !target.WaitForTarget()) {
+      // Pacing: the target takes in each chunk before the next one comes, so
+      // that nothing overflows its input queue. One that stops answering
+      // would only lose the rest.
+      failure = "the window does not respond";
+    }
+    if (failure) {
       std::vector<InputEvent> ups = pressed.Releases();
       if (!ups.empty()) target.Inject(ups);
-      throw RuntimeError(ErrorCode::SendFailed, "the system did not accept the keys");
+      throw RuntimeError(ErrorCode::SendFailed, failure);
     }
-    // Pacing: the target takes in each chunk before the next one comes, so
-    // that nothing overflows its input queue.
-    if (end < events.size() || wait) target.WaitForTarget();
   }
 }
 

@@ -40,9 +40,10 @@ class KeyboardTarget {
   virtual bool CapsLockOn() = 0;
   // Injects the events in order; returns how many the system accepted.
   virtual std::size_t Inject(const std::vector<InputEvent>& events) = 0;
-  // Returns once the target has taken in what was injected, or a time limit
-  // has passed (a hung target must not hang the typer).
-  virtual void WaitForTarget() = 0;
+  // Returns once the target has taken in what was injected: true, or false
+  // when it did not answer within a time limit (a hung target must not hang
+  // the typer).
+  virtual bool WaitForTarget() = 0;
 };
 
 // The most events injected at once.
@@ -56,8 +57,8 @@ std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, Keybo
 
 // Types one piece of key notation. Throws RuntimeError: InvalidCall for
 // invalid notation (nothing typed), SendFailed when the system refused
-// events (everything pressed released again). With `wait`, returns after the
-// target has taken in the last chunk.
+// events or the target stopped answering (everything pressed released
+// again). With `wait`, returns after the target has taken in the last chunk.
 void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait);
 
 }  // namespace rt

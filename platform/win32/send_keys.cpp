@@ -49,22 +49,23 @@ class Win32Keyboard : public KeyboardTarget {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   }
 
-  void WaitForTarget() override {
+  bool WaitForTarget() override {
     HWND foreground = GetForegroundWindow();
-    if (!foreground) return;
+    if (!foreground) return true;
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
-    if (process == GetCurrentProcessId()) return;  // our own queue drains when the send is over
+    if (process == GetCurrentProcessId()) return true;  // our own queue drains when the send is over
     // A round trip proves the target's thread is pumping messages; waiting
     // for it to be idle means the keys in its queue have been taken in. Both
     // are bounded, so a hung target cannot hang the sender.
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    if (!SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return false;
     HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process);
     if (handle) {
       WaitForInputIdle(handle, 2000);
       CloseHandle(handle);
     }
+    return true;
   }
 
  private:

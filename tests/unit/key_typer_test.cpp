@@ -43,7 +43,10 @@ class FakeKeyboard : public rt::KeyboardTarget {
     }
     return accepted;
   }
-  void WaitForTarget() override { ++waits; }
+  bool WaitForTarget() override {
+    ++waits;
+    return answersUntil < 0 || waits <= answersUntil;
+  }
 
   // What arrived in the target.
   rt::ustring text;
@@ -56,6 +59,7 @@ class FakeKeyboard : public rt::KeyboardTarget {
   long injected = 0;
   int calls = 0;
   int waits = 0;
+  int answersUntil = -1;  // the target stops answering after that many waits
   std::size_t maxChunk = 0;
 
  private:
@@ -171,6 +175,16 @@ TEST(KeyTyper, RefusedInputIsAnErrorAndReleasesEveryKey) {
     EXPECT_TRUE(keyboard.refused);
     EXPECT_TRUE(keyboard.down.empty()) << "every key pressed is released";
   }
+}
+
+TEST(KeyTyper, ATargetThatStopsAnsweringEndsTheSendWithKeysReleased) {
+  FakeKeyboard keyboard;
+  keyboard.answersUntil = 2;
+  rt::ustring keys = u"+(" + rt::ustring(400, u'a') + u")";
+  EXPECT_THROW(rt::TypeKeys(keys, keyboard, true), rt::RuntimeError);
+  EXPECT_EQ(keyboard.waits, 3) << "no more chunks after it stopped answering";
+  EXPECT_TRUE(keyboard.down.empty()) << "Shift released";
+  EXPECT_LT(keyboard.text.size(), 400u);
 }
 
 TEST(KeyTyper, LongTextGoesOutInPacedChunks) {

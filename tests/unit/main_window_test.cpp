@@ -105,6 +105,16 @@ TEST(MainWindow, ShiftEscClosesEveryWindowNewestFirst) {
   EXPECT_TRUE(h.backend.quit);
 }
 
+// Puts settings into the main window as the user would.
+void Enter(Harness& h, const char* caption, const char* keys, const char* interval, int mode, bool noTarget) {
+  strumlet::Form1& f = h.main();
+  f.Text1.SetText(U(caption));
+  f.Text2.SetText(U(keys));
+  f.Text3.SetText(U(interval));
+  (mode == 0 ? f.mOnce : mode == 1 ? f.mLoop : f.mPersist).SetValue(true);
+  if (noTarget) rt::fake::Click(h.app, f.Check1);
+}
+
 struct ComposeCase {
   const char* name;
   const char* caption;
@@ -130,11 +140,7 @@ TEST(Composer, WritesTheSettingsAsACommandLine) {
     Harness h;
     h.Start();
     strumlet::Form1& f = h.main();
-    f.Text1.SetText(U(c.caption));
-    f.Text2.SetText(U(c.keys));
-    f.Text3.SetText(U(c.interval));
-    (c.mode == 0 ? f.mOnce : c.mode == 1 ? f.mLoop : f.mPersist).SetValue(true);
-    if (c.noTarget) rt::fake::Click(h.app, f.Check1);
+    Enter(h, c.caption, c.keys, c.interval, c.mode, c.noTarget);
     h.os.clipboard = u"earlier";
     rt::ustring clipboardWhileShown;
     h.os.whileMsgBoxOpen = [&] { clipboardWhileShown = h.os.clipboard; };
@@ -177,13 +183,8 @@ TEST(Composer, AComposedLineRestoresTheSameSettings) {
     SCOPED_TRACE(c.caption);
     Harness first;
     first.Start();
-    strumlet::Form1& f = first.main();
-    f.Text1.SetText(U(c.caption));
-    f.Text2.SetText(U(c.keys));
-    f.Text3.SetText(U(c.interval));
-    (c.mode == 0 ? f.mOnce : c.mode == 1 ? f.mLoop : f.mPersist).SetValue(true);
-    if (c.noTarget) rt::fake::Click(first.app, f.Check1);
-    rt::fake::Click(first.app, f.Command6);
+    Enter(first, c.caption, c.keys, c.interval, c.mode, c.noTarget);
+    rt::fake::Click(first.app, first.main().Command6);
     rt::ustring line = first.os.clipboard;
     // Started with it: the argument text follows the program's path and its blank.
     rt::ustring prefix = u"C:\\Tools\\strumlet.exe ";
