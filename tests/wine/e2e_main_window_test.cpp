@@ -35,7 +35,7 @@ void Keys(std::initializer_list<WORD> down, WORD key) {
 
 bool Foreground(HWND window) {
   SetForegroundWindow(window);
-  return WaitFor([&] { return GetForegroundWindow() == window; }, 10s);
+  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
 }
 
 std::wstring Clipboard() {

@@ -17,8 +17,8 @@ TEST(RealSend, TheRoadOfOneRunSendsTwiceInALoop) {
   Program program(L"/Untitled - Notepad/hello{2}world~/5/loop");
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(notepad.WaitText(L"helloworld\r\n", 20s)) << "first send: " << testing::PrintToString(notepad.Text());
-  EXPECT_TRUE(notepad.WaitText(L"helloworld\r\nhelloworld\r\n", 20s)) << "second send: " << testing::PrintToString(notepad.Text());
+  EXPECT_TRUE(notepad.WaitText(L"helloworld\r\n", 45s)) << "first send: " << testing::PrintToString(notepad.Text());
+  EXPECT_TRUE(notepad.WaitText(L"helloworld\r\nhelloworld\r\n", 45s)) << "second send: " << testing::PrintToString(notepad.Text());
   EXPECT_EQ(program.ControlText(main, ids::kLabel2), L"Window Caption");
   EXPECT_TRUE(program.Running()) << "a loop goes on";
   PostMessageW(main, WM_CLOSE, 0, 0);
@@ -53,13 +53,13 @@ TEST(RealSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
     Program program(L"/No Such Window 4711/abc/3/loop");
     HWND main = program.MainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 15s));
+    ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 45s));
     // The label is painted red.
     HWND label = program.Control(main, ids::kLabel2);
     RECT r{};
     GetWindowRect(label, &r);
     HDC screen = GetDC(nullptr);
-    bool red = WaitFor([&] { return GetPixel(screen, r.right - 2, r.bottom - 2) == RGB(255, 0, 0); }, 5s);
+    bool red = WaitFor([&] { return GetPixel(screen, r.right - 2, r.bottom - 2) == RGB(255, 0, 0); }, 30s);
     ReleaseDC(nullptr, screen);
     EXPECT_TRUE(red);
     EXPECT_TRUE(program.Running());
@@ -72,7 +72,7 @@ TEST(RealSend, PersistWaitsForTheWindowThenSendsOnce) {
   Program program(L"/Untitled - Notepad/found it/2/persist");
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 15s));
+  ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 45s));
   EXPECT_TRUE(program.IsChecked(main, ids::kPersist));
   Notepad notepad;
   ASSERT_TRUE(notepad.Ready());
@@ -87,7 +87,7 @@ TEST(RealSend, SendNowSendsTwoTicksLater) {
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
   PostMessageW(program.Control(main, ids::kSendNow), BM_CLICK, 0, 0);
-  EXPECT_TRUE(notepad.WaitText(L"now", 10s)) << testing::PrintToString(notepad.Text());
+  EXPECT_TRUE(notepad.WaitText(L"now", 30s)) << testing::PrintToString(notepad.Text());
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.WaitExit(), 0);
 }
@@ -108,7 +108,7 @@ TEST(RealSend, AMinimisedTargetIsRestoredAndTypedInto) {
   Notepad notepad;
   ASSERT_TRUE(notepad.Ready());
   ShowWindow(notepad.Window(), SW_MINIMIZE);
-  ASSERT_TRUE(WaitFor([&] { return IsIconic(notepad.Window()) != 0; }, 5s));
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(notepad.Window()) != 0; }, 30s));
   strumlet::wine::Program program(L"/Untitled - Notepad/restored~/2");
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(notepad.Text(), L"restored\r\n");

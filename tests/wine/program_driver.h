@@ -15,7 +15,7 @@ namespace strumlet::wine {
 using namespace std::chrono_literals;
 
 // Polls `condition` every 20 ms until it holds or `limit` has passed.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 45s);
 
 // Text of another process's window or control (WM_GETTEXT).
 std::wstring TextOf(HWND window);
@@ -34,11 +34,11 @@ class Program {
 
   DWORD Pid() const { return info_.dwProcessId; }
   // The main window, once it exists (null after the time limit).
-  HWND MainWindow(std::chrono::milliseconds limit = 20s);
+  HWND MainWindow(std::chrono::milliseconds limit = 45s);
   // A visible top-level window of the program with that caption.
-  HWND WaitWindow(const std::wstring& caption, std::chrono::milliseconds limit = 20s);
+  HWND WaitWindow(const std::wstring& caption, std::chrono::milliseconds limit = 45s);
   // A message box of the program (class #32770) and the text it shows.
-  HWND WaitMessageBox(std::chrono::milliseconds limit = 20s);
+  HWND WaitMessageBox(std::chrono::milliseconds limit = 45s);
   static std::wstring MessageBoxText(HWND box);
   static void PressOk(HWND box);
 
@@ -47,7 +47,7 @@ class Program {
   bool IsChecked(HWND form, int id) const;
 
   // Waits for the process to end; returns its exit code, or -1 on time-out.
-  int WaitExit(std::chrono::milliseconds limit = 30s);
+  int WaitExit(std::chrono::milliseconds limit = 60s);
   bool Running() const;
 
  private:
@@ -74,7 +74,7 @@ class Notepad {
   // The text in Notepad's edit box.
   std::wstring Text() const { return edit_ ? TextOf(edit_) : L""; }
   // Waits until the text equals `expected`; false after the time limit.
-  bool WaitText(const std::wstring& expected, std::chrono::milliseconds limit = 30s) const;
+  bool WaitText(const std::wstring& expected, std::chrono::milliseconds limit = 45s) const;
 
  private:
   PROCESS_INFORMATION info_{};
