@@ -808,7 +808,11 @@ void Win32Backend::Run(App& app) {
         app.Dispatch([&model, key, shift] { model.Form_KeyUp(key, shift); });
       }
     }
-    if (!(form && !form->Dead() && IsDialogMessageW(root, &msg))) {
+    // Esc with Ctrl or Alt is not the cancel key: the dialog navigation
+    // would click the cancel button for it all the same.
+    bool modifiedEscape = (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE &&
+                          (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0);
+    if (!(form && !form->Dead() && !modifiedEscape && IsDialogMessageW(root, &msg))) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
