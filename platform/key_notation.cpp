@@ -144,13 +144,19 @@ class Parser {
 
   static std::uint16_t Vk(int bit) { return bit == kShift ? kVkShift : bit == kCtrl ? kVkControl : kVkMenu; }
 
+  void Room(int count) {
+    if (out_.size() + static_cast<std::size_t>(count) > kMaxStrokes) Invalid("too many keys in one piece");
+  }
+
   void Key(NamedKey key, int count) {
+    Room(count);
     ApplyPending();
     for (int i = 0; i < count; ++i) out_.push_back({KeyStroke::Kind::Press, key.vk, key.extended, {}});
     ReleasePending();
   }
 
   void Char(ustring_view ch, int count) {
+    Room(count);
     ApplyPending();
     for (int i = 0; i < count; ++i) out_.push_back({KeyStroke::Kind::Char, 0, false, ustring(ch)});
     ReleasePending();

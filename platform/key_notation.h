@@ -54,10 +54,14 @@ bool LookupKeyWord(ustring_view word, NamedKey& key);
 // The strokes of a piece of key notation. Throws RuntimeError (InvalidCall)
 // for invalid notation: a stray "}" or ")", an unclosed "{" or "(", an unknown
 // key word, a repeat count that is not a number or is too large, the same
-// modifier twice for one key, or groups nested too deep.
+// modifier twice for one key, groups nested too deep, or more than
+// kMaxStrokes strokes.
 std::vector<KeyStroke> ParseKeys(ustring_view keys);
 
 inline constexpr int kMaxRepeat = 32767;
+// The most strokes one piece may expand to (repeats included): about three
+// hours of typing, and a bound on the memory a script can claim.
+inline constexpr std::size_t kMaxStrokes = 1000000;
 inline constexpr int kMaxGroupDepth = 16;
 
 }  // namespace rt

@@ -116,3 +116,36 @@ TEST(RealSend, AMinimisedTargetIsRestoredAndTypedInto) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain window of the test's own, to cover the target.
+class Cover {
+ public:
+  Cover() {
+    hwnd_ = CreateWindowExW(0, L"STATIC", L"Covering window", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 1280,
+                            1024, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~Cover() { DestroyWindow(hwnd_); }
+  HWND Hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+TEST(RealSend, AMinimisedProgramActivatesACoveredTarget) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  strumlet::wine::Program program(L"/Untitled - Notepad/uncovered/3");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ShowWindow(main, SW_MINIMIZE);
+  Cover cover;
+  SetForegroundWindow(cover.Hwnd());
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == cover.Hwnd() && IsIconic(main); }, 30s));
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"uncovered");
+  EXPECT_EQ(GetForegroundWindow(), notepad.Window()) << "the target came to the front";
+}
+
+}  // namespace

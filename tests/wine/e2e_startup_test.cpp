@@ -1,6 +1,7 @@
 // Starts the real program with command lines and reads its real windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "info/form2.h"
@@ -93,6 +94,30 @@ TEST(RealProgram, ArgumentErrorShowsHelpAndMessage) {
   EXPECT_EQ(program.ControlText(main, ids::kText1), L"Some window") << "the settings read so far stay";
   EXPECT_EQ(program.ControlText(main, ids::kText2), L"keys");
   EXPECT_EQ(program.ControlText(main, ids::kText3), L"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RealProgram, TheScriptBoxRefusesMoreThanFitsInASplit) {
+  Program program(L"/Nothing Here 4711/x/600/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  std::wstring big(40000, L'z');
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (big.size() + 1) * sizeof(wchar_t));
+  std::copy(big.c_str(), big.c_str() + big.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+  HWND text2 = program.Control(main, strumlet::form1_ids::kText2);
+  SendMessageW(text2, EM_SETSEL, 0, -1);
+  SendMessageW(text2, WM_PASTE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return SendMessageW(text2, WM_GETTEXTLENGTH, 0, 0) == 32766; }));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
 }
 
 }  // namespace
