@@ -5,7 +5,7 @@
 //   #        any one digit 0-9
 //   [abc]    one character of the set; ranges as [a-z]; [!abc] one not in it
 // Any other character matches itself; "[*]", "[?]", "[#]" and "[[]" match
-// the special characters themselves. A malformed set ("[a", "[z-a]") is an
+// those four characters themselves. A malformed set ("[a", "[z-a]") is an
 // error, as in the platform's own comparison.
 #pragma once
 
