@@ -19,7 +19,7 @@ enum class StartPosition { Manual, WindowsDefault };
 enum class WindowState { Normal, Minimized };
 
 // What changed on a form, for its peer.
-enum class FormProperty { Caption, WindowState, Position, Visible, Focus };
+enum class FormProperty { Caption, WindowState, Position, Visible };
 
 class FormPeer {
  public:

@@ -124,8 +124,7 @@ class FakeFormPeer : public FormPeer {
         s.state = form_.State();
         if (!s.shown) s.active = false;
         break;
-      case FormProperty::Position:
-      case FormProperty::Focus: break;
+      case FormProperty::Position: break;
     }
   }
   TwipsRect OuterBounds() const override {

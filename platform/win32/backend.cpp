@@ -553,7 +553,6 @@ void FormWindow::Sync(FormProperty what) {
         ShowWindow(hwnd_, SW_HIDE);
       }
       break;
-    case FormProperty::Focus: SetForegroundWindow(hwnd_); break;
   }
 }
 
