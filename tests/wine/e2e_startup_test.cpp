@@ -121,3 +121,45 @@ TEST(RealProgram, TheScriptBoxRefusesMoreThanFitsInASplit) {
 }
 
 }  // namespace
+
+namespace {
+
+// Sets the prefix's screen DPI for the programs started while it lives.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    DWORD size = sizeof(old_);
+    had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+  }
+  ~ScreenDpi() {
+    if (had_) RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+    else RegDeleteValueW(key_, L"LogPixels");
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 96;
+  bool had_ = false;
+};
+
+TEST(RealProgram, TheLayoutScalesWithTheScreensDpi) {
+  ScreenDpi dpi(144);
+  Program program(L"/Nothing Here 4711/x/600/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  RECT client{};
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, MulDiv(4440, 144, 1440));
+  EXPECT_EQ(client.bottom, MulDiv(3090, 144, 1440));
+  RECT box{};
+  GetWindowRect(program.Control(main, strumlet::form1_ids::kCommand6), &box);
+  EXPECT_EQ(box.right - box.left, MulDiv(1815, 144, 1440));
+  EXPECT_EQ(box.bottom - box.top, MulDiv(295, 144, 1440));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+}  // namespace
