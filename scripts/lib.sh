@@ -64,6 +64,10 @@ setup_wine() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   # A crash ends the program with its exit code instead of waiting in a dialog.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # Start the prefix's services before any test runs.
+  # One Wine server for the whole run: without it every program started
+  # alone boots the prefix's services afresh (seconds each, and racy while
+  # the last ones shut down). A small command then starts those services
+  # before any test runs. cleanup ends the server.
+  wineserver -p
   wine cmd /c exit >/dev/null 2>&1 || true
 }
