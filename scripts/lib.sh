@@ -54,9 +54,18 @@ setup_wine() {
   export WINEPREFIX="${STRUMLET_WINEPREFIX:-$ROOT/build/wineprefix}"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  # One Wine server for the whole run: without it every program started
+  # alone boots the prefix's services afresh (seconds each, and racy while
+  # the last ones shut down). cleanup ends it. A server still running for
+  # this prefix is ended first, so that the new one is the persistent one.
+  if ! wineserver -p >/dev/null 2>&1; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
   fi
   # Screen DPI of the prefix (96 unless STRUMLET_DPI says otherwise).
@@ -64,10 +73,6 @@ setup_wine() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   # A crash ends the program with its exit code instead of waiting in a dialog.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # One Wine server for the whole run: without it every program started
-  # alone boots the prefix's services afresh (seconds each, and racy while
-  # the last ones shut down). A small command then starts those services
-  # before any test runs. cleanup ends the server.
-  wineserver -p
+  # Start the prefix's services before any test runs.
   wine cmd /c exit >/dev/null 2>&1 || true
 }
