@@ -55,6 +55,13 @@ setup_wine() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    # The first boot goes on in the background for a while; programs started
+    # meanwhile are slow to start and end. Wait until it is all done.
+    wineserver -w >/dev/null 2>&1 || true
+  fi
   # One Wine server for the whole run: without it every program started
   # alone boots the prefix's services afresh (seconds each, and racy while
   # the last ones shut down). cleanup ends it. A server still running for
@@ -63,10 +70,6 @@ setup_wine() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     wineserver -p
-  fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    log "creating the Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
   fi
   # Screen DPI of the prefix (96 unless STRUMLET_DPI says otherwise).
   local dpi=${STRUMLET_DPI:-96}
