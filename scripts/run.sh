@@ -46,7 +46,8 @@ if [ "$own_display" = 0 ]; then
   # Pictures of the secondary windows, from an instance that waits ten
   # minutes before it would send anything.
   wine "$ROOT/build/win32/bin/strumlet.exe" /Untitled - Notepad/hello~/600/loop >/dev/null 2>&1 &
-  STARTED_PIDS+=($!)
+  still_pid=$!
+  STARTED_PIDS+=($still_pid)
   still=$(wait_window '^[0-9-]* ?Strumlet$' 60) || { log "the main window did not open"; exit 1; }
   sleep 1
   xdotool windowactivate --sync "$still" key --clearmodifiers alt+h 2>/dev/null || true
@@ -57,6 +58,10 @@ if [ "$own_display" = 0 ]; then
   xdotool mousemove --window "$still" 172 172 click 1 2>/dev/null || true
   about=$(wait_window '^About Strumlet$' 20) && { sleep 1; import -window "$about" "$shots/about-window.png"; }
   xdotool windowactivate --sync "$still" key --clearmodifiers shift+Escape 2>/dev/null || true
+  # It must be gone before the next one starts, or its closing window would
+  # be taken for the new one.
+  for _ in $(seq 1 100); do kill -0 "$still_pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$still_pid" 2>/dev/null || true
   log "screenshots: help-window.png, window-list.png, about-window.png"
 fi
 
