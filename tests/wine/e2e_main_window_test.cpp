@@ -13,8 +13,6 @@ namespace {
 using namespace strumlet::wine;
 namespace ids = strumlet::form1_ids;
 
-void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
-
 // Presses and releases keys in order (each with its modifiers), as the user
 // would, into the foreground window.
 void Keys(std::initializer_list<WORD> down, WORD key) {
@@ -107,8 +105,7 @@ TEST(RealMainWindow, PauseAndResumeByButtonAndKeys) {
   Click(program.Control(main, ids::kCheck1));
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(program.Control(main, ids::kText1)) != 0; }));
 
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 TEST(RealMainWindow, ShiftEscClosesTheMainWindowWithHelpAndAbout) {
@@ -139,8 +136,7 @@ TEST(RealMainWindow, TheComposerShowsItsLineThenCopiesIt) {
   EXPECT_EQ(TextOf(box), L"Strumlet");
   Program::PressOk(box);
   EXPECT_TRUE(WaitFor([&] { return Clipboard() == line; })) << testing::PrintToString(Clipboard());
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 TEST(RealMainWindow, TheAboutWindowShowsVersionAndCopiesTheAddress) {
@@ -167,8 +163,7 @@ TEST(RealMainWindow, TheAboutWindowShowsVersionAndCopiesTheAddress) {
     }
     return true;
   }));
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ TEST(RealSend, TheRoadOfOneRunSendsTwiceInALoop) {
   EXPECT_TRUE(notepad.WaitText(L"helloworld\r\nhelloworld\r\n", 45s)) << "second send: " << testing::PrintToString(notepad.Text());
   EXPECT_EQ(program.ControlText(main, ids::kLabel2), L"Window Caption");
   EXPECT_TRUE(program.Running()) << "a loop goes on";
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 TEST(RealSend, OnceEndsAfterItsSendWithExitCodeZero) {
@@ -86,10 +85,9 @@ TEST(RealSend, SendNowSendsTwoTicksLater) {
   Program program(L"/Untitled - Notepad/now/300/loop");
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(program.Control(main, ids::kSendNow), BM_CLICK, 0, 0);
+  Click(program.Control(main, ids::kSendNow));
   EXPECT_TRUE(notepad.WaitText(L"now", 30s)) << testing::PrintToString(notepad.Text());
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 TEST(RealSend, AnArgumentErrorEndsTheOnceRunWithExitCodeTwo) {

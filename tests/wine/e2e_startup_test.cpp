@@ -65,8 +65,7 @@ TEST(RealProgram, CommandLinesFillTheMainWindow) {
       EXPECT_EQ(text3.left - origin.x, MulDiv(1440, dpi, 1440));
       EXPECT_EQ(text3.top - origin.y, MulDiv(2400, dpi, 1440));
     }
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.WaitExit(), 0) << "closing the window ends the program";
+    EXPECT_EQ(program.Close(main), 0) << "closing the window ends the program";
   }
 }
 
@@ -116,8 +115,7 @@ TEST(RealProgram, TheScriptBoxRefusesMoreThanFitsInASplit) {
   SendMessageW(text2, EM_SETSEL, 0, -1);
   SendMessageW(text2, WM_PASTE, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return SendMessageW(text2, WM_GETTEXTLENGTH, 0, 0) == 32766; }));
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 }  // namespace
@@ -158,8 +156,7 @@ TEST(RealProgram, TheLayoutScalesWithTheScreensDpi) {
   GetWindowRect(program.Control(main, strumlet::form1_ids::kCommand6), &box);
   EXPECT_EQ(box.right - box.left, MulDiv(1815, 144, 1440));
   EXPECT_EQ(box.bottom - box.top, MulDiv(295, 144, 1440));
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(RealWindowList, ListsNotepadAndPickingItTypesIntoIt) {
   Program program(L"/Nothing Here 4711/picked~/600/loop");
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(program.Control(main, ids::kCommand7), BM_CLICK, 0, 0);
+  Click(program.Control(main, ids::kCommand7));
   HWND dialog = program.WaitWindow(L"Window list");
   ASSERT_NE(dialog, nullptr);
   HWND list = GetDlgItem(dialog, strumlet::form3_ids::kList1);
@@ -59,9 +59,9 @@ TEST(RealWindowList, ListsNotepadAndPickingItTypesIntoIt) {
   ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kText1) == L"Untitled - Notepad"; }));
 
   // A Once run now types into Notepad, and ends the program.
-  PostMessageW(program.Control(main, ids::kOnce), BM_CLICK, 0, 0);
+  Click(program.Control(main, ids::kOnce));
   ASSERT_TRUE(WaitFor([&] { return program.IsChecked(main, ids::kOnce); }));
-  PostMessageW(program.Control(main, ids::kSendNow), BM_CLICK, 0, 0);
+  Click(program.Control(main, ids::kSendNow));
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(notepad.Text(), L"picked\r\n");
 }

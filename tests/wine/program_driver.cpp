@@ -161,6 +161,13 @@ bool Program::IsChecked(HWND form, int id) const {
   return state == BST_CHECKED;
 }
 
+int Program::Close(HWND main) {
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  return WaitExit();
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
 int Program::WaitExit(std::chrono::milliseconds limit) {
   if (!info_.hProcess) return -1;
   if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return -1;

@@ -48,11 +48,16 @@ class Program {
 
   // Waits for the process to end; returns its exit code, or -1 on time-out.
   int WaitExit(std::chrono::milliseconds limit = 60s);
+  // Closes the main window as the close box does, and waits for the end.
+  int Close(HWND main);
   bool Running() const;
 
  private:
   PROCESS_INFORMATION info_{};
 };
+
+// Clicks a button of another process (BM_CLICK).
+void Click(HWND button);
 
 // The folder of the running test executable.
 std::wstring TestFolder();
