@@ -43,9 +43,17 @@ void ClickInto(HWND control) {
   SendInput(2, in, sizeof(INPUT));
 }
 
+// Brings a window of another process to the front. The window manager may
+// hand the activation on (to an owned window, say), so the request is
+// repeated until the window has stayed in front for several checks in a row.
 bool Foreground(HWND window) {
-  SetForegroundWindow(window);
-  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
+  int inFront = 0;
+  return WaitFor([&] {
+    if (GetForegroundWindow() == window) return ++inFront >= 5;
+    inFront = 0;
+    SetForegroundWindow(window);
+    return false;
+  }, 30s);
 }
 
 std::wstring Clipboard() {
