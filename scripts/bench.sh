@@ -10,11 +10,12 @@ trap cleanup EXIT
 
 bash "$ROOT/scripts/deps.sh"
 cd "$ROOT"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target typing_bench timer_bench walk_bench
+preset=$(run_preset)
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target typing_bench timer_bench walk_bench
 start_display 0
 setup_wine
-bin="$ROOT/build/win32/bin"
+bin="$ROOT/build/$preset/bin"
 wine "$bin/typing_bench.exe" "${1:-5000}"
 wine "$bin/timer_bench.exe" "${2:-60}"
 wine "$bin/walk_bench.exe" "${3:-1000}"

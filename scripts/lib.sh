@@ -49,8 +49,30 @@ start_display() {
   log "virtual display $DISPLAY"
 }
 
+# Whether this machine runs 32-bit Windows programs. Wine's 32-bit loader
+# needs the kernel's 32-bit support, which some kernels are built without
+# (exec then fails with "Exec format error"). Without it only 64-bit Wine
+# runs: the 32-bit program is still built and inspected, but not run.
+wine32_runs() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The Windows build that runs here: win32 where 32-bit programs run, else win64.
+run_preset() {
+  if wine32_runs; then echo win32; else echo win64; fi
+}
+
 # A private Wine prefix under build/, booted once.
 setup_wine() {
+  if ! wine32_runs; then
+    # "wine" starts the 32-bit loader first; put a "wine" that starts the
+    # 64-bit one ahead of it on PATH (CMake's test emulator is "wine" too).
+    local shim="$ROOT/build/wine64-shim"
+    mkdir -p "$shim"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/wine"
+    chmod +x "$shim/wine"
+    case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+  fi
   export WINEPREFIX="${STRUMLET_WINEPREFIX:-$ROOT/build/wineprefix}"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="

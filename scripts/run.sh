@@ -16,8 +16,9 @@ args=${*:-"/Untitled - Notepad/hello{2}world~/5/loop"}
 
 bash "$ROOT/scripts/deps.sh"
 cd "$ROOT"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target strumlet
+preset=$(run_preset)
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target strumlet
 
 own_display=0
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then own_display=1; fi
@@ -45,7 +46,7 @@ mkdir -p "$shots"
 if [ "$own_display" = 0 ]; then
   # Pictures of the secondary windows, from an instance that waits ten
   # minutes before it would send anything.
-  wine "$ROOT/build/win32/bin/strumlet.exe" /Untitled - Notepad/hello~/600/loop >/dev/null 2>&1 &
+  wine "$ROOT/build/$preset/bin/strumlet.exe" /Untitled - Notepad/hello~/600/loop >/dev/null 2>&1 &
   still_pid=$!
   STARTED_PIDS+=($still_pid)
   still=$(wait_window '^[0-9-]* ?Strumlet$' 60) || { log "the main window did not open"; exit 1; }
@@ -70,7 +71,7 @@ log "starting: strumlet.exe $args"
 # typed at a Windows prompt (wine would quote an argument holding blanks).
 set -f
 # shellcheck disable=SC2086
-wine "$ROOT/build/win32/bin/strumlet.exe" $args >/dev/null 2>&1 &
+wine "$ROOT/build/$preset/bin/strumlet.exe" $args >/dev/null 2>&1 &
 set +f
 strumlet_pid=$!
 STARTED_PIDS+=($strumlet_pid)
