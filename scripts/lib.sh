@@ -69,9 +69,14 @@ setup_wine() {
     # 64-bit one ahead of it on PATH (CMake's test emulator is "wine" too).
     local shim="$ROOT/build/wine64-shim"
     mkdir -p "$shim"
-    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/wine"
-    chmod +x "$shim/wine"
+    # wineboot and the other tools start "wine-stable".
+    local name
+    for name in wine wine-stable; do
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
+      chmod +x "$shim/$name"
+    done
     case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+    export WINELOADER=/usr/lib/wine/wine64
   fi
   export WINEPREFIX="${STRUMLET_WINEPREFIX:-$ROOT/build/wineprefix}"
   export WINEDEBUG=-all

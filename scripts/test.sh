@@ -21,8 +21,10 @@ start_display 0
 setup_wine
 for preset in win32 win64; do
   if [ "$preset" = win32 ] && ! wine32_runs; then
+    # ctest would start every test program to list its tests, so the check
+    # of the executable runs by itself.
     log "this kernel does not run 32-bit programs: win32 gets the executable check only"
-    ctest --preset win32 -R '^executable_inspection$'
+    python3 "$ROOT/tests/inspect_exe.py" "$ROOT/build/win32/bin/strumlet.exe"
     continue
   fi
   log "tests under Wine: $preset"
