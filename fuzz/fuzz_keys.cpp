@@ -1,12 +1,13 @@
 // Feeds arbitrary text to the key-notation parser and the typing engine (on
-// a recording keyboard). Invalid notation must be an error before anything is
-// typed; valid notation must leave no key down, whatever it holds.
+// the test keyboards, with Caps Lock and a held modifier chosen by the
+// input). Invalid notation must be an error before anything is typed; valid
+// notation must leave no key down and Caps Lock as it was, whatever it holds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <set>
 
 #include "platform/errors.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/key_typer.h"
 
 namespace {
@@ -15,35 +16,14 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-class RecordingKeyboard : public rt::KeyboardTarget {
- public:
-  bool KeyForChar(char16_t ch, std::uint16_t& vk, int& modifiers) override {
-    if (ch < 0x20 || ch > 0x7E) return false;
-    vk = static_cast<std::uint16_t>(ch);
-    modifiers = (ch >= u'A' && ch <= u'Z') ? rt::kShift : 0;
-    return true;
-  }
-  std::uint16_t ScanCode(std::uint16_t vk) override { return vk; }
-  bool IsKeyDown(std::uint16_t vk) override { return vk == 0xA0; }
-  bool CapsLockOn() override { return false; }
-  std::size_t Inject(const std::vector<rt::InputEvent>& events) override {
-    ++calls;
-    for (const rt::InputEvent& e : events) {
-      Check(events.size() <= rt::kChunkEvents || e.up);
-      unsigned key = e.unicode ? 0x10000u + e.code : e.vk;
-      if (e.up) down.erase(key);
-      else down.insert(key);
-    }
-    return events.size();
-  }
-  bool WaitForTarget() override { return true; }
-  std::set<unsigned> down;
-  int calls = 0;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  // The first byte picks the layout, Caps Lock and a modifier the user holds.
+  std::uint8_t setup = data[0];
+  ++data;
+  --size;
   rt::ustring text;
   for (std::size_t i = 0; i + 1 < size; i += 2) text.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
   bool parsed = true;
@@ -61,13 +41,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(e.Code() == rt::ErrorCode::InvalidCall);
     parsed = false;
   }
-  RecordingKeyboard keyboard;
+  auto layouts = rt::fake::AllLayouts();
+  rt::fake::FakeKeyboard keyboard(*layouts[setup % layouts.size()]);
+  bool caps = (setup & 0x10) != 0;
+  keyboard.caps = caps;
+  keyboard.readPerMs = 1 + (setup >> 6);
+  if (setup & 0x20) keyboard.Hold(static_cast<rt::fake::Modifier>((setup >> 1) % 8));
+  bool scriptTogglesCaps = false;
+  for (std::size_t i = 0; i + 9 <= text.size(); ++i) {
+    rt::ustring word = rt::UpperAscii(text.substr(i, 9));
+    if (word == u"{CAPSLOCK") scriptTogglesCaps = true;
+  }
   try {
     rt::TypeKeys(text, keyboard, true);
     Check(parsed);
+    Check(keyboard.queue.empty());
   } catch (const rt::RuntimeError&) {
-    Check(!parsed && keyboard.calls == 0);
+    Check(!parsed && keyboard.injectCalls == 0);
   }
-  Check(keyboard.down.empty());
+  keyboard.Drain();
+  Check(keyboard.KeysDown().empty());
+  if (!scriptTogglesCaps) Check(keyboard.caps == caps);
   return 0;
 }

@@ -12,7 +12,12 @@ InputEvent KeyEvent(KeyboardTarget& target, std::uint16_t vk, bool up, bool exte
   return {false, vk, target.ScanCode(vk), up, extended};
 }
 
-std::uint16_t ModifierVk(int bit) { return bit == kShift ? kVkShift : bit == kCtrl ? kVkControl : kVkMenu; }
+void Tap(std::vector<InputEvent>& events, KeyboardTarget& target, std::uint16_t vk) {
+  events.push_back(KeyEvent(target, vk, false));
+  events.push_back(KeyEvent(target, vk, true));
+}
+
+int ModifierBit(std::uint16_t vk) { return vk == kVkShift ? kShift : vk == kVkControl ? kCtrl : kAlt; }
 
 // Which keys are down after a run of events, so that a failure can release
 // exactly those.
@@ -41,43 +46,94 @@ class PressedKeys {
   std::vector<InputEvent> down_;
 };
 
+// The keys that may type characters, in two groups tried one after the
+// other: Space, Tab and Enter with the main block's digits, letters and
+// punctuation, then the keypad (which some programs read differently).
+std::vector<std::uint16_t> MainKeys() {
+  std::vector<std::uint16_t> keys = {0x20, 0x09, 0x0D};
+  for (std::uint16_t vk = 0x30; vk <= 0x39; ++vk) keys.push_back(vk);
+  for (std::uint16_t vk = 0x41; vk <= 0x5A; ++vk) keys.push_back(vk);
+  for (std::uint16_t vk = 0xBA; vk <= 0xC2; ++vk) keys.push_back(vk);
+  for (std::uint16_t vk = 0xDB; vk <= 0xDF; ++vk) keys.push_back(vk);
+  keys.push_back(0xE1);
+  keys.push_back(0xE2);
+  return keys;
+}
+
+std::vector<std::uint16_t> KeypadKeys() {
+  std::vector<std::uint16_t> keys;
+  for (std::uint16_t vk = 0x60; vk <= 0x6F; ++vk) keys.push_back(vk);
+  return keys;
+}
+
+// Waits until the target has read the marker key's state `want`.
+bool WaitForMarker(KeyboardTarget& target, TargetKey want) {
+  std::uint64_t start = target.Milliseconds();
+  for (;;) {
+    TargetKey state = target.ReadKey(kVkMarker);
+    if (state == want || state == TargetKey::Unobservable) return true;
+    if (state == TargetKey::Gone) return false;
+    if (target.Milliseconds() - start > kDeliveryLimitMs) return false;
+    target.Nap();
+  }
+}
+
 }  // namespace
 
-std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, KeyboardTarget& target) {
+bool IsExtendedModifier(std::uint16_t vk) {
+  return vk == kVkRControl || vk == kVkRMenu || vk == kVkLWin || vk == kVkRWin;
+}
+
+LayoutMap::LayoutMap(KeyboardTarget& target) {
+  for (const auto& group : {MainKeys(), KeypadKeys()}) {
+    for (bool shift : {false, true}) {
+      for (std::uint16_t vk : group) {
+        KeyOutput out = target.Translate(vk, shift);
+        if (out.dead || out.text.size() != 1) continue;
+        char16_t ch = out.text[0];
+        if (ch < 0x20 && ch != u'\t' && ch != u'\r') continue;
+        if (ch >= 0xD800 && ch <= 0xDFFF) continue;
+        keys_.try_emplace(ch, Key{vk, shift});
+      }
+    }
+  }
+}
+
+bool LayoutMap::Find(char16_t ch, Key& key) const {
+  auto it = keys_.find(ch);
+  if (it == keys_.end()) return false;
+  key = it->second;
+  return true;
+}
+
+std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, const LayoutMap& layout,
+                                    KeyboardTarget& target) {
   std::vector<InputEvent> events;
   int held = 0;  // modifiers the script holds down
-  bool caps = target.CapsLockOn();
   for (const KeyStroke& s : strokes) {
     switch (s.kind) {
       case KeyStroke::Kind::Hold:
         events.push_back(KeyEvent(target, s.vk, false));
-        held |= s.vk == kVkShift ? kShift : s.vk == kVkControl ? kCtrl : kAlt;
+        held |= ModifierBit(s.vk);
         break;
       case KeyStroke::Kind::Release:
         events.push_back(KeyEvent(target, s.vk, true));
-        held &= ~(s.vk == kVkShift ? kShift : s.vk == kVkControl ? kCtrl : kAlt);
+        held &= ~ModifierBit(s.vk);
         break;
       case KeyStroke::Kind::Press:
         events.push_back(KeyEvent(target, s.vk, false, s.extended));
         events.push_back(KeyEvent(target, s.vk, true, s.extended));
         break;
       case KeyStroke::Kind::Char: {
-        std::uint16_t vk = 0;
-        int needed = 0;
-        if (s.text.size() == 1 && target.KeyForChar(s.text[0], vk, needed)) {
-          // Caps Lock turns the letters round; the shift state undoes it.
-          if (caps && vk >= 'A' && vk <= 'Z') needed ^= kShift;
-          int extra = needed & ~held;
-          for (int bit : {kShift, kCtrl, kAlt}) {
-            if (extra & bit) events.push_back(KeyEvent(target, ModifierVk(bit), false));
-          }
-          events.push_back(KeyEvent(target, vk, false));
-          events.push_back(KeyEvent(target, vk, true));
-          for (int bit : {kAlt, kCtrl, kShift}) {
-            if (extra & bit) events.push_back(KeyEvent(target, ModifierVk(bit), true));
-          }
+        LayoutMap::Key key;
+        if (s.text.size() == 1 && layout.Find(s.text[0], key)) {
+          bool addShift = key.shift && !(held & kShift);
+          if (addShift) events.push_back(KeyEvent(target, kVkShift, false));
+          Tap(events, target, key.vk);
+          if (addShift) events.push_back(KeyEvent(target, kVkShift, true));
         } else {
-          // No key of the layout makes it: typed as the character itself.
+          // No key of the layout types it with at most Shift: typed as the
+          // character itself.
           for (char16_t unit : s.text) {
             events.push_back({true, 0, unit, false, false});
             events.push_back({true, 0, unit, true, false});
@@ -92,36 +148,74 @@ std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, Keybo
 
 void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait) {
   std::vector<KeyStroke> strokes = ParseKeys(keys);  // throws before typing
+  LayoutMap layout(target);
 
   std::vector<InputEvent> events;
+  std::vector<std::uint16_t> held;
   for (std::uint16_t vk : kPhysicalModifiers) {
-    if (target.IsKeyDown(vk)) events.push_back(KeyEvent(target, vk, true));
+    if (target.IsKeyDown(vk)) held.push_back(vk);
   }
-  std::vector<InputEvent> typed = BuildEvents(strokes, target);
+  bool menuKeyHeld = std::any_of(held.begin(), held.end(), [](std::uint16_t vk) {
+    return vk == kVkLMenu || vk == kVkRMenu || vk == kVkLWin || vk == kVkRWin;
+  });
+  // A key between the press and the release of Alt or Win keeps the release
+  // from opening the menu bar or the Start menu.
+  if (menuKeyHeld) Tap(events, target, kVkMarker);
+  std::vector<InputEvent> heldReleases;
+  for (std::uint16_t vk : held) heldReleases.push_back(KeyEvent(target, vk, true, IsExtendedModifier(vk)));
+  events.insert(events.end(), heldReleases.begin(), heldReleases.end());
+  std::size_t heldReleased = events.size();
+
+  // Caps Lock goes off for the send and on again after it: events[capsOff]
+  // and events[capsOn] are the presses that switch it.
+  bool caps = target.CapsLockOn();
+  std::size_t capsOff = 0;
+  if (caps) {
+    capsOff = events.size();
+    Tap(events, target, kVkCapital);
+  }
+  std::vector<InputEvent> typed = BuildEvents(strokes, layout, target);
   events.insert(events.end(), typed.begin(), typed.end());
+  std::size_t capsOn = events.size();
+  if (caps) Tap(events, target, kVkCapital);
   if (events.empty()) return;
 
   PressedKeys pressed;
+  std::size_t accepted = 0;  // events the system took, in order
+  auto fail = [&](const char* why) {
+    std::vector<InputEvent> undo = pressed.Releases();
+    // The user's keys are released even when the send fails before that.
+    if (accepted < heldReleased) undo.insert(undo.end(), heldReleases.begin(), heldReleases.end());
+    if (caps && accepted > capsOff && accepted <= capsOn) Tap(undo, target, kVkCapital);
+    if (!undo.empty()) target.Inject(undo);
+    throw RuntimeError(ErrorCode::SendFailed, why);
+  };
+  auto send = [&](const std::vector<InputEvent>& batch, bool counted) {
+    std::size_t n = std::min(target.Inject(batch), batch.size());
+    for (std::size_t i = 0; i < n; ++i) pressed.Apply(batch[i]);
+    if (counted) accepted += n;
+    return n == batch.size();
+  };
+  // The marker's press and then its release, each read by the target, prove
+  // that it has read everything sent before them.
+  auto deliver = [&] {
+    if (target.ReadKey(kVkMarker) == TargetKey::Unobservable) return true;
+    InputEvent marker = KeyEvent(target, kVkMarker, false);
+    if (!send({marker}, false)) fail("the system did not accept the keys");
+    if (!WaitForMarker(target, TargetKey::Down)) return false;
+    marker.up = true;
+    if (!send({marker}, false)) fail("the system did not accept the keys");
+    return WaitForMarker(target, TargetKey::Up);
+  };
+
   for (std::size_t start = 0; start < events.size(); start += kChunkEvents) {
     std::size_t end = std::min(events.size(), start + kChunkEvents);
     std::vector<InputEvent> chunk(events.begin() + static_cast<std::ptrdiff_t>(start),
                                   events.begin() + static_cast<std::ptrdiff_t>(end));
-    std::size_t accepted = std::min(target.Inject(chunk), chunk.size());
-    for (std::size_t i = 0; i < accepted; ++i) pressed.Apply(chunk[i]);
-    const char* failure = nullptr;
-    if (accepted < chunk.size()) {
-      failure = "the system did not accept the keys";
-    } else if ((end < events.size() || wait) && !target.WaitForTarget()) {
-      // Pacing: the target takes in each chunk before the next one comes, so
-      // that nothing overflows its input queue. One that stops answering
-      // would only lose the rest.
-      failure = "the window does not respond";
-    }
-    if (failure) {
-      std::vector<InputEvent> ups = pressed.Releases();
-      if (!ups.empty()) target.Inject(ups);
-      throw RuntimeError(ErrorCode::SendFailed, failure);
-    }
+    if (!send(chunk, true)) fail("the system did not accept the keys");
+    // Each chunk is read before the next one comes, so that nothing
+    // overflows the target's input queue; with `wait`, the last one too.
+    if ((end < events.size() || wait) && !deliver()) fail("the window did not take the keys");
   }
 }
 

@@ -1,16 +1,28 @@
 // Typing key notation into the window that has the focus: the strokes of
 // ParseKeys become key events on the target's keyboard layout, injected in
-// bounded chunks that the target is given time to take in.
+// bounded chunks, each of which the target has read before the next one goes.
 //
 // Guarantees, on every path:
 // - invalid notation is reported before anything is typed;
+// - a character goes out as the key of the target's layout that types it
+//   with at most Shift (and no dead key), so that programs that read keys
+//   (consoles, terminals, games) get keys; any other character goes out as
+//   the character itself. Ctrl+Alt (AltGr) is never used to type a character:
+//   many programs take it as a shortcut, and some systems drop it when it is
+//   injected;
+// - Caps Lock, when the target has it on, is switched off for the send and
+//   on again afterwards, failures included, so that the text arrives as
+//   written;
+// - modifiers the user is physically holding are released first, each as the
+//   key it is, with the release of Alt or Win masked so that it opens no
+//   menu; they are never pressed again;
 // - every key the typer presses is released, errors included;
-// - modifiers the user is physically holding are released first (and never
-//   pressed again), so they cannot change what is typed;
-// - an injection the system does not accept in full is an error.
+// - an injection the system does not accept in full is an error, and so is a
+//   target that has not read a chunk within kDeliveryLimitMs.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "platform/key_notation.h"
@@ -27,38 +39,92 @@ struct InputEvent {
   bool operator==(const InputEvent&) const = default;
 };
 
-// What typing needs of the system, for one send.
+// What one key of a layout types, with no lock, Ctrl or Alt in effect.
+struct KeyOutput {
+  ustring text;        // empty when the key types nothing
+  bool dead = false;   // a dead key: it types nothing itself but changes the next key
+};
+
+// How far the target has read its keyboard input, as seen through one key's
+// state in the target's own input queue.
+enum class TargetKey {
+  Up,            // the target has read the key's release (or never saw it)
+  Down,          // the target has read the key's press
+  Unobservable,  // the target's input state cannot be read (our own thread)
+  Busy,          // not readable right now (the target is not responding)
+  Gone,          // the target's window no longer exists
+};
+
+// What typing needs of the system, for one send to one target.
 class KeyboardTarget {
  public:
   virtual ~KeyboardTarget() = default;
-  // The key and the modifiers (kShift | kCtrl | kAlt) that type `ch` on the
-  // target's layout; false when no key of that layout produces it.
-  virtual bool KeyForChar(char16_t ch, std::uint16_t& vk, int& modifiers) = 0;
+  // What the key types on the target's layout, with or without Shift.
+  virtual KeyOutput Translate(std::uint16_t vk, bool shift) = 0;
   virtual std::uint16_t ScanCode(std::uint16_t vk) = 0;
   // Whether the key is physically held down right now.
   virtual bool IsKeyDown(std::uint16_t vk) = 0;
+  // Whether Caps Lock is on for the target.
   virtual bool CapsLockOn() = 0;
   // Injects the events in order; returns how many the system accepted.
   virtual std::size_t Inject(const std::vector<InputEvent>& events) = 0;
-  // Returns once the target has taken in what was injected: true, or false
-  // when it did not answer within a time limit (a hung target must not hang
-  // the typer).
-  virtual bool WaitForTarget() = 0;
+  // The state of `vk` as far as the target has read its input.
+  virtual TargetKey ReadKey(std::uint16_t vk) = 0;
+  // A monotonic clock in milliseconds, and a short wait (about 1 ms) that
+  // gives the target time to read.
+  virtual std::uint64_t Milliseconds() = 0;
+  virtual void Nap() = 0;
 };
 
 // The most events injected at once.
 inline constexpr std::size_t kChunkEvents = 48;
+// How long the target may take to read one chunk.
+inline constexpr std::uint64_t kDeliveryLimitMs = 15000;
+
+// Virtual keys the typer uses besides the script's own.
+inline constexpr std::uint16_t kVkCapital = 0x14;
+inline constexpr std::uint16_t kVkLShift = 0xA0, kVkRShift = 0xA1, kVkLControl = 0xA2, kVkRControl = 0xA3,
+                               kVkLMenu = 0xA4, kVkRMenu = 0xA5, kVkLWin = 0x5B, kVkRWin = 0x5C;
+// An unassigned key: no program acts on it. Its press and release mark the
+// end of each chunk, and tapping it while Alt or Win is down keeps their
+// release from opening a menu.
+inline constexpr std::uint16_t kVkMarker = 0xE8;
 
 // Modifier keys a user may be holding, released before typing.
-inline constexpr std::uint16_t kPhysicalModifiers[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
+inline constexpr std::uint16_t kPhysicalModifiers[] = {kVkLShift, kVkRShift, kVkLControl, kVkRControl,
+                                                       kVkLMenu,  kVkRMenu,  kVkLWin,     kVkRWin};
 
-// The events that type the strokes on the target's layout.
-std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, KeyboardTarget& target);
+// Whether the key carries the extended-key flag when it is sent by itself
+// (right Ctrl, right Alt and the Win keys).
+bool IsExtendedModifier(std::uint16_t vk);
+
+// The keys that type each character on a layout, found by asking the layout
+// what its keys type. A character that several keys type gets the first of
+// them in a fixed order (main block before keypad, unshifted before Shift).
+class LayoutMap {
+ public:
+  struct Key {
+    std::uint16_t vk = 0;
+    bool shift = false;
+  };
+  explicit LayoutMap(KeyboardTarget& target);
+  // False when no key types `ch` with at most Shift (or only a dead key does).
+  bool Find(char16_t ch, Key& key) const;
+
+ private:
+  std::map<char16_t, Key> keys_;
+};
+
+// The events that type the strokes with the layout's keys.
+std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, const LayoutMap& layout,
+                                    KeyboardTarget& target);
 
 // Types one piece of key notation. Throws RuntimeError: InvalidCall for
 // invalid notation (nothing typed), SendFailed when the system refused
-// events or the target stopped answering (everything pressed released
-// again). With `wait`, returns after the target has taken in the last chunk.
+// events, or the target did not read them in time or vanished (everything
+// pressed released again, Caps Lock restored). With `wait`, returns only
+// after the target has read every event; without it, the last chunk may
+// still be on its way.
 void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait);
 
 }  // namespace rt

@@ -1,5 +1,7 @@
-// Typing on Windows: SendInput on the keyboard layout of the foreground
-// window's thread, paced by the target's own message processing.
+// Typing on Windows: SendInput on the keyboard layout of the target's thread
+// (the foreground window's), which the typer asks what its keys type, and
+// the target's own input state, read through its input queue, to see how far
+// it has read.
 #include <vector>
 
 #include "platform/key_typer.h"
@@ -9,23 +11,56 @@ namespace rt::win32 {
 
 namespace {
 
+using IsHungAppWindowFn = BOOL(WINAPI*)(HWND);
+
+bool IsHung(HWND window) {
+  static const auto isHung = reinterpret_cast<IsHungAppWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "IsHungAppWindow")));
+  return isHung && isHung(window) != 0;
+}
+
+// ToUnicodeEx flag: leave the keyboard state (a pending dead key) as it is.
+constexpr UINT kKeepKeyboardState = 0x4;
+
 class Win32Keyboard : public KeyboardTarget {
  public:
   Win32Keyboard() {
-    HWND foreground = GetForegroundWindow();
-    DWORD thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
-    layout_ = GetKeyboardLayout(thread);
+    target_ = GetForegroundWindow();
+    thread_ = target_ ? GetWindowThreadProcessId(target_, nullptr) : 0;
+    layout_ = GetKeyboardLayout(thread_);
+    own_ = thread_ == 0 || thread_ == GetCurrentThreadId();
+    // Our thread shares the target's input queue for the whole send, from
+    // before its first event to after the target has read the last: the
+    // queue's key state is then the one the target reads its keys with.
+    // (Attaching while keys are on their way would disturb that state.)
+    // Never attached to a thread that does not respond.
+    if (!own_ && !IsHung(target_)) attached_ = AttachThreadInput(GetCurrentThreadId(), thread_, TRUE) != 0;
   }
 
-  bool KeyForChar(char16_t ch, std::uint16_t& vk, int& modifiers) override {
-    SHORT scan = VkKeyScanExW(static_cast<wchar_t>(ch), layout_);
-    if (scan == -1) return false;
-    int state = (scan >> 8) & 0xFF;
-    // Hankaku and the layout's own shift keys cannot be pressed from here.
-    if (state & ~7) return false;
-    vk = static_cast<std::uint16_t>(scan & 0xFF);
-    modifiers = state;
-    return true;
+  ~Win32Keyboard() override {
+    if (attached_) AttachThreadInput(GetCurrentThreadId(), thread_, FALSE);
+  }
+  Win32Keyboard(const Win32Keyboard&) = delete;
+  Win32Keyboard& operator=(const Win32Keyboard&) = delete;
+
+  KeyOutput Translate(std::uint16_t vk, bool shift) override {
+    BYTE state[256] = {};
+    if (shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+    UINT scan = MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout_);
+    wchar_t buffer[8] = {};
+    int n = ToUnicodeEx(vk, scan, state, buffer, 8, kKeepKeyboardState, layout_);
+    KeyOutput out;
+    if (n < 0) {
+      out.dead = true;
+      out.text.assign(1, static_cast<char16_t>(buffer[0]));
+      // Systems that ignore the flag keep the dead key pending: a second
+      // press of it types it and ends the wait.
+      for (int i = 0; i < 4 && n < 0; ++i) n = ToUnicodeEx(vk, scan, state, buffer, 8, kKeepKeyboardState, layout_);
+      return out;
+    }
+    if (!shift && (MapVirtualKeyExW(vk, MAPVK_VK_TO_CHAR, layout_) & 0x80000000u)) out.dead = true;
+    for (int i = 0; i < n && i < 8; ++i) out.text.push_back(static_cast<char16_t>(buffer[i]));
+    return out;
   }
 
   std::uint16_t ScanCode(std::uint16_t vk) override {
@@ -34,6 +69,8 @@ class Win32Keyboard : public KeyboardTarget {
 
   bool IsKeyDown(std::uint16_t vk) override { return GetAsyncKeyState(vk) < 0; }
 
+  // Through the shared queue, this is the target's Caps Lock (our own
+  // thread's state would not show a change made by another program).
   bool CapsLockOn() override { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
   std::size_t Inject(const std::vector<InputEvent>& events) override {
@@ -49,27 +86,25 @@ class Win32Keyboard : public KeyboardTarget {
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   }
 
-  bool WaitForTarget() override {
-    HWND foreground = GetForegroundWindow();
-    if (!foreground) return true;
-    DWORD process = 0;
-    GetWindowThreadProcessId(foreground, &process);
-    if (process == GetCurrentProcessId()) return true;  // our own queue drains when the send is over
-    // A round trip proves the target's thread is pumping messages; waiting
-    // for it to be idle means the keys in its queue have been taken in. Both
-    // are bounded, so a hung target cannot hang the sender.
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return false;
-    HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process);
-    if (handle) {
-      WaitForInputIdle(handle, 2000);
-      CloseHandle(handle);
-    }
-    return true;
+  TargetKey ReadKey(std::uint16_t vk) override {
+    // Our own queue is read only after the send, so it cannot be watched.
+    if (own_) return TargetKey::Unobservable;
+    if (!IsWindow(target_)) return TargetKey::Gone;
+    if (!attached_) return IsHung(target_) ? TargetKey::Busy : TargetKey::Unobservable;
+    if (IsHung(target_)) return TargetKey::Busy;
+    return GetKeyState(vk) < 0 ? TargetKey::Down : TargetKey::Up;
   }
 
+  std::uint64_t Milliseconds() override { return GetTickCount64(); }
+
+  void Nap() override { ::Sleep(1); }
+
  private:
+  HWND target_ = nullptr;
+  DWORD thread_ = 0;
   HKL layout_ = nullptr;
+  bool own_ = true;
+  bool attached_ = false;
 };
 
 }  // namespace

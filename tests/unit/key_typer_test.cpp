@@ -1,200 +1,281 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
+#include <string>
 
 #include "platform/errors.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/key_typer.h"
 #include "test_support.h"
 
 namespace {
 
-using rt::InputEvent;
+using rt::fake::FakeKeyboard;
+using rt::fake::KeyboardLayout;
+using rt::fake::Modifier;
 using strumlet::testing::U;
 
-// A keyboard with a US-like layout that reads back what the events type:
-// letters, digits and a few shifted symbols have keys; everything else must
-// come as Unicode. It can refuse injections after a number of events.
-class FakeKeyboard : public rt::KeyboardTarget {
- public:
-  bool KeyForChar(char16_t ch, std::uint16_t& vk, int& modifiers) override {
-    if (ch >= u'a' && ch <= u'z') return Key(static_cast<std::uint16_t>(ch - u'a' + 'A'), 0, vk, modifiers);
-    if (ch >= u'A' && ch <= u'Z') return Key(static_cast<std::uint16_t>(ch), rt::kShift, vk, modifiers);
-    if (ch >= u'0' && ch <= u'9') return Key(static_cast<std::uint16_t>(ch), 0, vk, modifiers);
-    auto it = kSymbols.find(ch);
-    if (it == kSymbols.end()) return false;
-    return Key(it->second.first, it->second.second, vk, modifiers);
-  }
-  std::uint16_t ScanCode(std::uint16_t vk) override { return static_cast<std::uint16_t>(vk + 1000); }
-  bool IsKeyDown(std::uint16_t vk) override { return physical.count(vk) != 0; }
-  bool CapsLockOn() override { return caps; }
-  std::size_t Inject(const std::vector<InputEvent>& events) override {
-    ++calls;
-    maxChunk = std::max(maxChunk, events.size());
-    std::size_t accepted = 0;
-    for (const InputEvent& e : events) {
-      if (refuseAt >= 0 && !refused && injected >= refuseAt) {
-        refused = true;  // one refusal; later injections go through again
-        break;
-      }
-      Apply(e);
-      ++injected;
-      ++accepted;
-    }
-    return accepted;
-  }
-  bool WaitForTarget() override {
-    ++waits;
-    return answersUntil < 0 || waits <= answersUntil;
-  }
+std::string Joined(const std::vector<std::string>& items) {
+  std::string all;
+  for (const std::string& s : items) all += (all.empty() ? "" : " ") + s;
+  return all;
+}
 
-  // What arrived in the target.
-  rt::ustring text;
-  std::vector<std::string> shortcuts;  // keys typed with Ctrl or Alt
-  std::set<std::uint16_t> down;        // keys the injected events hold down
-  std::set<std::uint16_t> physical;    // keys the user holds
-  bool caps = false;
-  long refuseAt = -1;
-  bool refused = false;
-  long injected = 0;
-  int calls = 0;
-  int waits = 0;
-  int answersUntil = -1;  // the target stops answering after that many waits
-  std::size_t maxChunk = 0;
-
- private:
-  static bool Key(std::uint16_t key, int mods, std::uint16_t& vk, int& modifiers) {
-    vk = key;
-    modifiers = mods;
-    return true;
+// Every printable ASCII character, written in the notation (the notation's
+// own characters in braces).
+rt::ustring AsciiNotation(rt::ustring* plain) {
+  rt::ustring keys;
+  for (char16_t c = 0x20; c < 0x7F; ++c) {
+    plain->push_back(c);
+    if (rt::ustring(u"+^%~(){}[]").find(c) != rt::ustring::npos) keys += u"{" + rt::ustring(1, c) + u"}";
+    else keys.push_back(c);
   }
-  void Apply(const InputEvent& e) {
-    EXPECT_EQ(e.unicode ? 0 : e.code, e.unicode ? 0 : e.vk + 1000) << "scan code from the layout";
-    if (e.unicode) {
-      if (!e.up) text.push_back(static_cast<char16_t>(e.code));
-      return;
-    }
-    if (e.up) {
-      down.erase(e.vk);
-      physical.erase(e.vk);  // an injected release lets go of a held key too
-      return;
-    }
-    down.insert(e.vk);
-    bool shift = down.count(0x10) || physical.count(0xA0) || physical.count(0xA1);
-    bool ctrl = down.count(0x11) || physical.count(0xA2) || physical.count(0xA3);
-    bool alt = down.count(0x12) || physical.count(0xA4) || physical.count(0xA5);
-    if (e.vk == 0x10 || e.vk == 0x11 || e.vk == 0x12) return;
-    char16_t ch = 0;
-    if (e.vk >= 'A' && e.vk <= 'Z') ch = static_cast<char16_t>((shift != caps) ? e.vk : e.vk - 'A' + 'a');
-    else if (e.vk >= '0' && e.vk <= '9' && !shift) ch = static_cast<char16_t>(e.vk);
-    else if (e.vk == 0x0D) ch = u'\n';
-    else if (e.vk == 0x09) ch = u'\t';
-    else {
-      for (auto& [symbol, key] : kSymbols) {
-        if (key.first == e.vk && (key.second == rt::kShift) == shift) ch = symbol;
-      }
-    }
-    if (ctrl || alt) {
-      std::string shortcut;
-      if (ctrl) shortcut += 'C';
-      if (alt) shortcut += 'A';
-      shortcut += static_cast<char>(e.vk);
-      shortcuts.push_back(shortcut);
-      return;
-    }
-    if (ch) text.push_back(ch);
-  }
-  static inline const std::map<char16_t, std::pair<std::uint16_t, int>> kSymbols = {
-      {u' ', {0x20, 0}},  {u'!', {'1', rt::kShift}}, {u',', {0xBC, 0}}, {u'.', {0xBE, 0}},
-      {u'(', {'9', rt::kShift}}, {u')', {'0', rt::kShift}}, {u'{', {0xDB, rt::kShift}}, {u'[', {0xDB, 0}},
-      {u'}', {0xDD, rt::kShift}}, {u']', {0xDD, 0}}, {u'+', {0xBB, rt::kShift}}, {u'~', {0xC0, rt::kShift}},
-      {u'%', {'5', rt::kShift}}, {u'^', {'6', rt::kShift}},
-  };
-};
+  return keys;
+}
 
-TEST(KeyTyper, TypesWhatTheNotationSays) {
+// After a send the target has read everything, and nothing is held down.
+void ExpectCleanEnd(FakeKeyboard& keyboard) {
+  EXPECT_TRUE(keyboard.queue.empty()) << keyboard.queue.size() << " events still on their way";
+  EXPECT_EQ(Joined(keyboard.KeysDown()), "") << "keys left down";
+  EXPECT_EQ(keyboard.menusOpened, 0);
+}
+
+TEST(KeyTyper, TypesWhatTheNotationSaysOnEveryLayout) {
+  rt::ustring ascii;
+  rt::ustring asciiKeys = AsciiNotation(&ascii);
   const struct {
-    const char* keys;
-    const char* text;
-    const char* shortcuts;
+    rt::ustring keys;
+    rt::ustring text;
+    const char* named;
   } cases[] = {
-      {"Hello, World!", "Hello, World!", ""},
-      {"+ab+(cd)e", "AbCDe", ""},
-      {"a~b{TAB}c{ENTER}", "a\nb\tc\n", ""},
-      {"{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}", "+^%~(){}[]", ""},
-      {"{h 5}", "hhhhh", ""},
-      {"^a%f", "", "CA AF"},
-      {"^(ab)", "", "CA CB"},
-      {"\xC3\xA9t\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80", ""},
+      {u"Hello, World!", u"Hello, World!", ""},
+      {u"+ab+(cd)e", u"AbCDe", ""},
+      {u"a~b{TAB}c{ENTER}", u"a\nb\tc\n", ""},
+      {u"{+}{^}{%}{~}{(}{)}{{}{}}{[}{]}", u"+^%~(){}[]", ""},
+      {u"{h 5}", u"hhhhh", ""},
+      {u"^a%f", u"", "Ctrl+A Alt+F"},
+      {u"^(ab)", u"", "Ctrl+A Ctrl+B"},
+      {u"+{F10}{LEFT 3}{BS}", u"", "Shift+F10 Left Left Left Backspace"},
+      {asciiKeys, ascii, ""},
+      // Characters that are dead keys on some layouts arrive alone.
+      {u"{^}e `a \u00B4e \u00A8u {~}n", u"^e `a \u00B4e \u00A8u ~n", ""},
+      {u"\u00E4\u00F6\u00FC\u00DF \u00E9\u00E8\u00E7\u00E0\u00F9 \u20AC\u00B5\u00B2\u00A7\u00B0\u00A3",
+       u"\u00E4\u00F6\u00FC\u00DF \u00E9\u00E8\u00E7\u00E0\u00F9 \u20AC\u00B5\u00B2\u00A7\u00B0\u00A3", ""},
+      {u"\u65E5\u672C \U0001F600 \u03A9", u"\u65E5\u672C \U0001F600 \u03A9", ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.keys);
-    FakeKeyboard keyboard;
-    rt::TypeKeys(U(c.keys), keyboard, true);
-    EXPECT_EQ(keyboard.text, U(c.text));
-    std::string shortcuts;
-    for (const auto& s : keyboard.shortcuts) {
-      if (!shortcuts.empty()) shortcuts += ' ';
-      shortcuts += s;
+  for (const KeyboardLayout* layout : rt::fake::AllLayouts()) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(layout->name + ": " + rt::ToUtf8(c.keys));
+      FakeKeyboard keyboard(*layout);
+      rt::TypeKeys(c.keys, keyboard, true);
+      EXPECT_EQ(rt::ToUtf8(keyboard.text), rt::ToUtf8(c.text));
+      EXPECT_EQ(Joined(keyboard.keys), c.named);
+      ExpectCleanEnd(keyboard);
     }
-    EXPECT_EQ(shortcuts, c.shortcuts);
-    EXPECT_TRUE(keyboard.down.empty()) << "no key left down";
   }
 }
 
-TEST(KeyTyper, CapsLockAndHeldModifiersDoNotChangeTheText) {
-  FakeKeyboard keyboard;
-  keyboard.caps = true;
-  keyboard.physical = {0xA0, 0xA3};  // the user holds left Shift and right Ctrl
-  rt::TypeKeys(u"abC", keyboard, false);
-  EXPECT_EQ(keyboard.text, u"abC");
-  EXPECT_TRUE(keyboard.shortcuts.empty());
-  EXPECT_TRUE(keyboard.physical.empty()) << "held modifiers are released first";
-  EXPECT_TRUE(keyboard.down.empty());
+TEST(KeyTyper, ATargetThatReadsOnlyKeysGetsEveryCharacterThatAKeyTypes) {
+  // A console drops character input: whatever its layout types with at most
+  // Shift must come as keys.
+  const struct {
+    const KeyboardLayout* layout;
+    const char* text;
+  } cases[] = {
+      {&rt::fake::UsLayout(), "echo (x) & [y] {z} 'a' \"b\" <c> |d| ~e `f\\ @#$%^*_+=-;:,./?!"},
+      {&rt::fake::GermanLayout(), "echo (x) & \u00E4\u00F6\u00FC\u00DF # ' \u00A7 \u00B0 +*-_.:,; \"q\" /?!=<>"},
+      {&rt::fake::FrenchLayout(), "echo (x) & \u00E9\u00E8\u00E7\u00E0\u00F9 12 \u00B2 $\u00A3 *\u00B5 %!\u00A7 :/;. ,? <> =+ -_"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout->name);
+    FakeKeyboard console(*c.layout);
+    console.readsCharacters = false;
+    rt::ustring text = U(c.text);
+    rt::ustring keys;
+    for (char16_t ch : text) {
+      if (rt::ustring(u"+^%~(){}[]").find(ch) != rt::ustring::npos) keys += u"{" + rt::ustring(1, ch) + u"}";
+      else keys.push_back(ch);
+    }
+    rt::TypeKeys(keys, console, true);
+    EXPECT_EQ(rt::ToUtf8(console.text), c.text);
+    EXPECT_EQ(console.dropped, 0);
+    ExpectCleanEnd(console);
+  }
+}
+
+TEST(KeyTyper, CapsLockLeavesTheTextAsWrittenAndStaysOn) {
+  for (const KeyboardLayout* layout : rt::fake::AllLayouts()) {
+    SCOPED_TRACE(layout->name);
+    FakeKeyboard keyboard(*layout);
+    keyboard.caps = true;
+    rt::TypeKeys(u"Hello World abc XYZ +a +(bc) 12 \u00E9\u00E4", keyboard, true);
+    EXPECT_EQ(rt::ToUtf8(keyboard.text), "Hello World abc XYZ A BC 12 \u00E9\u00E4");
+    EXPECT_TRUE(keyboard.caps) << "Caps Lock is on again";
+    ExpectCleanEnd(keyboard);
+  }
+}
+
+TEST(KeyTyper, HeldModifiersAreReleasedAsTheKeysTheyAreWithoutOpeningMenus) {
+  const struct {
+    const char* name;
+    std::vector<Modifier> held;
+  } cases[] = {
+      {"left Shift", {Modifier::LShift}},   {"right Shift", {Modifier::RShift}},
+      {"left Ctrl", {Modifier::LCtrl}},     {"right Ctrl", {Modifier::RCtrl}},
+      {"left Alt", {Modifier::LAlt}},       {"right Alt (AltGr)", {Modifier::RAlt}},
+      {"left Win", {Modifier::LWin}},       {"right Win", {Modifier::RWin}},
+      {"Shift and AltGr", {Modifier::LShift, Modifier::RAlt}},
+      {"everything", {Modifier::LShift, Modifier::RShift, Modifier::LCtrl, Modifier::RCtrl, Modifier::LAlt,
+                      Modifier::RAlt, Modifier::LWin, Modifier::RWin}},
+  };
+  for (const KeyboardLayout* layout : rt::fake::AllLayouts()) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(layout->name + ", holding " + c.name);
+      FakeKeyboard keyboard(*layout);
+      for (Modifier m : c.held) keyboard.Hold(m);
+      rt::TypeKeys(u"abc 1", keyboard, true);
+      EXPECT_EQ(rt::ToUtf8(keyboard.text), "abc 1");
+      EXPECT_EQ(Joined(keyboard.keys), "") << "no shortcuts";
+      ExpectCleanEnd(keyboard);
+      for (const rt::InputEvent& e : keyboard.sent) {
+        bool modifier = (e.vk >= 0xA0 && e.vk <= 0xA5) || e.vk == 0x5B || e.vk == 0x5C;
+        EXPECT_FALSE(modifier && !e.up) << "a held key pressed again: vk " << e.vk;
+      }
+    }
+  }
 }
 
 TEST(KeyTyper, InvalidNotationTypesNothing) {
-  for (const char* keys : {"abc}", "abc{NOPE}", "ab(c"}) {
+  for (const char* keys : {"abc}", "abc{NOPE}", "ab(c", "++a"}) {
     FakeKeyboard keyboard;
-    keyboard.physical = {0xA0};
-    EXPECT_THROW(rt::TypeKeys(U(keys), keyboard, true), rt::RuntimeError);
-    EXPECT_EQ(keyboard.calls, 0) << keys;
+    keyboard.Hold(Modifier::LShift);
+    keyboard.caps = true;
+    EXPECT_THROW(rt::TypeKeys(U(keys), keyboard, true), rt::RuntimeError) << keys;
+    EXPECT_EQ(keyboard.injectCalls, 0) << keys;
   }
 }
 
-TEST(KeyTyper, RefusedInputIsAnErrorAndReleasesEveryKey) {
-  // Refuse at every point of a script that holds modifiers across a group.
-  rt::ustring keys = u"^%(+(xy)z)" + rt::ustring(60, u'Q') + u"+{LEFT 3}";
-  FakeKeyboard probe;
-  rt::TypeKeys(keys, probe, false);
+TEST(KeyTyper, RefusedInputIsAnErrorThatReleasesEveryKeyAndRestoresCapsLock) {
+  // Refuse at every point of a script that holds modifiers across a group,
+  // with Caps Lock on and the user holding right Alt.
+  rt::ustring keys = u"^%(+(xy)z)" + rt::ustring(60, u'Q') + u"+{LEFT 3}\u00E9";
+  FakeKeyboard probe(rt::fake::GermanLayout());
+  probe.caps = true;
+  probe.Hold(Modifier::RAlt);
+  rt::TypeKeys(keys, probe, true);
+  ASSERT_GT(probe.injected, 80);
   for (long cut = 0; cut < probe.injected; ++cut) {
     SCOPED_TRACE(cut);
-    FakeKeyboard keyboard;
+    FakeKeyboard keyboard(rt::fake::GermanLayout());
+    keyboard.caps = true;
+    keyboard.Hold(Modifier::RAlt);
     keyboard.refuseAt = cut;
-    EXPECT_THROW(rt::TypeKeys(keys, keyboard, false), rt::RuntimeError);
+    EXPECT_THROW(rt::TypeKeys(keys, keyboard, true), rt::RuntimeError);
     EXPECT_TRUE(keyboard.refused);
-    EXPECT_TRUE(keyboard.down.empty()) << "every key pressed is released";
+    keyboard.Drain();
+    EXPECT_EQ(Joined(keyboard.KeysDown()), "") << "every key pressed is released";
+    EXPECT_TRUE(keyboard.caps) << "Caps Lock restored";
   }
 }
 
-TEST(KeyTyper, ATargetThatStopsAnsweringEndsTheSendWithKeysReleased) {
-  FakeKeyboard keyboard;
-  keyboard.answersUntil = 2;
-  rt::ustring keys = u"+(" + rt::ustring(400, u'a') + u")";
-  EXPECT_THROW(rt::TypeKeys(keys, keyboard, true), rt::RuntimeError);
-  EXPECT_EQ(keyboard.waits, 3) << "no more chunks after it stopped answering";
-  EXPECT_TRUE(keyboard.down.empty()) << "Shift released";
-  EXPECT_LT(keyboard.text.size(), 400u);
+TEST(KeyTyper, ATargetThatStopsReadingOrVanishesEndsTheSendWithinItsLimit) {
+  const struct {
+    const char* name;
+    bool hung;
+    long goneAfter;
+  } cases[] = {
+      {"hung from the start", true, -1},
+      {"vanishes mid-send", false, 150},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeKeyboard keyboard;
+    keyboard.caps = true;
+    keyboard.hung = c.hung;
+    keyboard.goneAfterReading = c.goneAfter;
+    rt::ustring keys = u"+(" + rt::ustring(400, u'a') + u")";
+    EXPECT_THROW(rt::TypeKeys(keys, keyboard, true), rt::RuntimeError);
+    EXPECT_LE(keyboard.now, rt::kDeliveryLimitMs + 10) << "bounded";
+    EXPECT_LT(keyboard.injected, 200) << "no more chunks once the target stopped";
+    if (c.hung) {
+      EXPECT_GT(keyboard.now, rt::kDeliveryLimitMs) << "a hung target is given its full time";
+      keyboard.hung = false;
+      keyboard.Drain();
+      EXPECT_EQ(Joined(keyboard.KeysDown()), "") << "Shift released once it reads again";
+      EXPECT_TRUE(keyboard.caps);
+    }
+  }
 }
 
-TEST(KeyTyper, LongTextGoesOutInPacedChunks) {
-  FakeKeyboard keyboard;
+TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
+  const struct {
+    const char* name;
+    int readPerMs;
+    bool markerLeftDown;  // a press of the marker key read before the send
+  } cases[] = {
+      {"fast target", 50, false},
+      {"slow target", 1, false},
+      {"marker state left down", 1, true},
+  };
   rt::ustring keys;
   for (int i = 0; i < 2000; ++i) keys += static_cast<char16_t>(u'a' + i % 26);
-  rt::TypeKeys(keys, keyboard, true);
-  EXPECT_EQ(keyboard.text, keys);
-  EXPECT_LE(keyboard.maxChunk, rt::kChunkEvents);
-  EXPECT_EQ(keyboard.waits, keyboard.calls) << "the target catches up after every chunk";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeKeyboard keyboard;
+    keyboard.readPerMs = c.readPerMs;
+    if (c.markerLeftDown) {
+      keyboard.Inject({{false, rt::kVkMarker, 0, false, false}});
+      keyboard.Drain();
+    }
+    rt::TypeKeys(keys, keyboard, true);
+    EXPECT_TRUE(keyboard.queue.empty()) << keyboard.queue.size() << " events in flight";
+    EXPECT_EQ(keyboard.text, keys);
+    EXPECT_LE(keyboard.maxChunk, rt::kChunkEvents);
+  }
+}
+
+TEST(KeyTyper, ATargetWhoseInputCannotBeReadStillGetsEverything) {
+  FakeKeyboard keyboard;
+  keyboard.observable = false;
+  rt::TypeKeys(u"+(ab)cd{TAB}", keyboard, true);
+  EXPECT_EQ(keyboard.now, 0u) << "nothing to wait for";
+  keyboard.Drain();
+  EXPECT_EQ(keyboard.text, u"ABcd\t");
+  EXPECT_EQ(Joined(keyboard.KeysDown()), "");
+}
+
+TEST(LayoutMap, FindsKeysAsTheLayoutAnswersAndSkipsDeadKeys) {
+  const struct {
+    const KeyboardLayout* layout;
+    char16_t ch;
+    bool found;
+    std::uint16_t vk;
+    bool shift;
+  } cases[] = {
+      {&rt::fake::UsLayout(), u'(', true, '9', true},
+      {&rt::fake::UsLayout(), u'+', true, 0xBB, true},  // the main block before the keypad
+      {&rt::fake::UsLayout(), u'~', true, 0xC0, true},
+      {&rt::fake::GermanLayout(), u'z', true, 'Z', false},
+      {&rt::fake::GermanLayout(), u'@', false, 0, false},  // AltGr only
+      {&rt::fake::GermanLayout(), u'^', false, 0, false},  // a dead key
+      {&rt::fake::GermanLayout(), u'`', false, 0, false},  // a dead key with Shift
+      {&rt::fake::GermanLayout(), u'\u00B0', true, 0xDC, true},  // the dead key's Shift level is not dead
+      {&rt::fake::FrenchLayout(), u'1', true, '1', true},
+      {&rt::fake::FrenchLayout(), u'a', true, 'A', false},
+      {&rt::fake::FrenchLayout(), u'\u00A8', false, 0, false},
+      {&rt::fake::FrenchLayout(), u'\u00E9', true, '2', false},
+      {&rt::fake::FrenchLayout(), u'\u20AC', false, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout->name + " " + rt::ToUtf8(rt::ustring(1, c.ch)));
+    FakeKeyboard keyboard(*c.layout);
+    rt::LayoutMap map(keyboard);
+    rt::LayoutMap::Key key;
+    ASSERT_EQ(map.Find(c.ch, key), c.found);
+    if (c.found) {
+      EXPECT_EQ(key.vk, c.vk);
+      EXPECT_EQ(key.shift, c.shift);
+    }
+  }
 }
 
 }  // namespace
