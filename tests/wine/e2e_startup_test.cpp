@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "help_text_data.h"
 #include "info/form2.h"
 #include "mainwin/form1_ids.h"
 #include "program_driver.h"
@@ -14,6 +15,18 @@ using namespace strumlet::wine;
 namespace ids = strumlet::form1_ids;
 
 std::wstring W(const rt::ustring& text) { return std::wstring(text.begin(), text.end()); }
+
+// The help text as it must read (tests/data/help_text.txt), each line ended
+// by CR LF. The text is plain ASCII.
+std::wstring ExpectedHelpText() {
+  std::wstring text;
+  for (const char* p = kExpectedHelpText; *p; ++p) {
+    if (*p == '\r') continue;
+    if (*p == '\n') text += L'\r';
+    text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  }
+  return text;
+}
 
 struct StartCase {
   const wchar_t* arguments;
@@ -77,7 +90,7 @@ TEST(RealProgram, ArgumentErrorShowsHelpAndMessage) {
   EXPECT_EQ(Program::MessageBoxText(box), L"Error in arguments (parameters). Please read help file!");
   HWND help = program.WaitWindow(L"Help");
   ASSERT_NE(help, nullptr) << "the help window is shown beside the message";
-  EXPECT_EQ(program.ControlText(help, strumlet::form2_ids::kText1), W(strumlet::HelpText()));
+  EXPECT_EQ(program.ControlText(help, strumlet::form2_ids::kText1), ExpectedHelpText());
   EXPECT_EQ(program.ControlText(help, strumlet::form2_ids::kCommand1), L"OK");
   RECT client{};
   GetClientRect(help, &client);
