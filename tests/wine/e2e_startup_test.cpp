@@ -14,8 +14,6 @@ namespace {
 using namespace strumlet::wine;
 namespace ids = strumlet::form1_ids;
 
-std::wstring W(const rt::ustring& text) { return std::wstring(text.begin(), text.end()); }
-
 // The help text as it must read (tests/data/help_text.txt), each line ended
 // by CR LF. The text is plain ASCII.
 std::wstring ExpectedHelpText() {
@@ -45,6 +43,9 @@ TEST(RealProgram, CommandLinesFillTheMainWindow) {
       {L"/Untitled - Notepad/hello~", L"Untitled - Notepad", L"hello~", L"2", ids::kOnce, false},
       {L"/\u65e5\u672c\u8a9e \u00e9t\u00e9 \U0001F600/\u00e9~/30/persistent", L"\u65e5\u672c\u8a9e \u00e9t\u00e9 \U0001F600",
        L"\u00e9~", L"30", ids::kPersist, false},
+      // Two blanks after the path: the second is the first character of the
+      // argument text, the one the reader drops, so every field moves on.
+      {L" /Cap/3", L"", L"Cap", L"3", ids::kOnce, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "arguments #" << (&c - cases));
