@@ -1,7 +1,6 @@
 #include "platform/numeric.h"
 
-#include <charconv>
-#include <cmath>
+#include <optional>
 #include <string>
 
 #include "platform/errors.h"
@@ -12,80 +11,96 @@ namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-}  // namespace
+// A number text taken apart: its value is
+//   (negative ? -1 : 1) * 0.<digits> * 10^exponent
+// where digits has neither leading nor trailing zeros (empty for zero).
+struct Decimal {
+  bool negative = false;
+  std::string digits;
+  long long exponent = 0;
+};
 
-std::optional<double> ParseNumber(ustring_view text) {
+// Exponents are accumulated up to this size and then held there: a text
+// cannot hold enough digits for its point position to come near it, so the
+// held value still says on which side of the 16-bit range the number lies.
+constexpr long long kExponentLimit = 1'000'000'000'000'000LL;
+
+std::optional<Decimal> ReadDecimal(ustring_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && text[begin] == u' ') ++begin;
   while (end > begin && text[end - 1] == u' ') --end;
 
-  // Validate the shape by hand, then hand a plain ASCII copy to from_chars,
-  // which is locale independent.
-  std::string ascii;
+  Decimal d;
   std::size_t i = begin;
-  if (i < end && (text[i] == u'+' || text[i] == u'-')) {
-    if (text[i] == u'-') ascii.push_back('-');
-    ++i;
-  }
-  std::size_t digits = 0;
+  if (i < end && (text[i] == u'+' || text[i] == u'-')) d.negative = text[i++] == u'-';
+
+  std::string mantissa;  // all digits, the point left out
+  long long intDigits = 0;
   while (i < end && IsDigit(text[i])) {
-    ascii.push_back(static_cast<char>(text[i++]));
-    ++digits;
+    mantissa.push_back(static_cast<char>(text[i++]));
+    ++intDigits;
   }
   if (i < end && text[i] == u'.') {
-    ascii.push_back('.');
     ++i;
-    while (i < end && IsDigit(text[i])) {
-      ascii.push_back(static_cast<char>(text[i++]));
-      ++digits;
-    }
+    while (i < end && IsDigit(text[i])) mantissa.push_back(static_cast<char>(text[i++]));
   }
-  if (digits == 0) return std::nullopt;
+  if (mantissa.empty()) return std::nullopt;
+
+  long long exponent = 0;
   if (i < end && (text[i] == u'e' || text[i] == u'E')) {
-    ascii.push_back('e');
     ++i;
-    if (i < end && (text[i] == u'+' || text[i] == u'-')) ascii.push_back(static_cast<char>(text[i++]));
+    bool negativeExponent = false;
+    if (i < end && (text[i] == u'+' || text[i] == u'-')) negativeExponent = text[i++] == u'-';
     std::size_t expDigits = 0;
     while (i < end && IsDigit(text[i])) {
-      ascii.push_back(static_cast<char>(text[i++]));
+      if (exponent < kExponentLimit) exponent = exponent * 10 + (text[i] - u'0');
+      ++i;
       ++expDigits;
     }
     if (expDigits == 0) return std::nullopt;
+    if (negativeExponent) exponent = -exponent;
   }
   if (i != end) return std::nullopt;
 
-  double value = 0;
-  const char* first = ascii.data();
-  const char* last = ascii.data() + ascii.size();
-  auto result = std::from_chars(first, last, value);
-  if (result.ec == std::errc::result_out_of_range) {
-    // Huge exponents overflow to infinity, tiny ones underflow to zero; both
-    // are still numbers, and the range check of the caller decides.
-    bool negative = !ascii.empty() && ascii[0] == '-';
-    std::size_t e = ascii.find('e');
-    bool tiny = e != std::string::npos && e + 1 < ascii.size() && ascii[e + 1] == '-';
-    value = tiny ? (negative ? -0.0 : 0.0) : (negative ? -HUGE_VAL : HUGE_VAL);
-  } else if (result.ec != std::errc() || result.ptr != last) {
-    return std::nullopt;
-  }
-  return value;
+  std::size_t first = mantissa.find_first_not_of('0');
+  if (first == std::string::npos) return d;  // zero, whatever its exponent
+  std::size_t last = mantissa.find_last_not_of('0');
+  d.digits = mantissa.substr(first, last - first + 1);
+  d.exponent = intDigits - static_cast<long long>(first) + exponent;
+  return d;
 }
 
-bool IsNumeric(ustring_view text) { return ParseNumber(text).has_value(); }
+[[noreturn]] void ThrowOverflow() { throw RuntimeError(ErrorCode::Overflow, "Overflow"); }
+
+}  // namespace
+
+bool IsNumeric(ustring_view text) { return ReadDecimal(text).has_value(); }
 
 std::int16_t IntervalConversion(ustring_view text) {
-  std::optional<double> value = ParseNumber(text);
-  if (!value) throw RuntimeError(ErrorCode::TypeMismatch, "Type mismatch");
-  // Round half to even, independent of the floating-point rounding mode.
-  double v = *value;
-  if (!(v > -32769.0 && v < 32768.0)) throw RuntimeError(ErrorCode::Overflow, "Overflow");
-  double floor = std::floor(v);
-  double diff = v - floor;
-  double rounded = floor;
-  if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0)) rounded = floor + 1.0;
-  if (rounded < -32768.0 || rounded > 32767.0) throw RuntimeError(ErrorCode::Overflow, "Overflow");
-  return static_cast<std::int16_t>(rounded);
+  std::optional<Decimal> d = ReadDecimal(text);
+  if (!d) throw RuntimeError(ErrorCode::TypeMismatch, "Type mismatch");
+  if (d->digits.empty()) return 0;
+  // 0.<digits> * 10^exponent is at least 10^(exponent-1): with an exponent
+  // above 5 it is 10^5 or more, far outside the range; below 0 it is less
+  // than 0.1 and rounds to zero.
+  if (d->exponent > 5) ThrowOverflow();
+  if (d->exponent < 0) return 0;
+
+  const std::size_t point = static_cast<std::size_t>(d->exponent);
+  long magnitude = 0;
+  for (std::size_t k = 0; k < point; ++k) magnitude = magnitude * 10 + (k < d->digits.size() ? d->digits[k] - '0' : 0);
+  if (point < d->digits.size()) {
+    // The fraction is exact: its first digit against 5, then whether any
+    // digit follows (trailing zeros are gone, so any digit is non-zero).
+    char firstFraction = d->digits[point];
+    bool more = point + 1 < d->digits.size();
+    bool up = firstFraction > '5' || (firstFraction == '5' && (more || magnitude % 2 != 0));
+    if (up) ++magnitude;
+  }
+  long value = d->negative ? -magnitude : magnitude;
+  if (value < -32768 || value > 32767) ThrowOverflow();
+  return static_cast<std::int16_t>(value);
 }
 
 }  // namespace rt

@@ -5,21 +5,18 @@
 // A number is, leading and trailing blanks aside, an optional sign, decimal
 // digits with an optional fraction ("." only) and an optional exponent. The
 // reading does not depend on the machine's locale: a command line means the
-// same everywhere.
+// same everywhere. The decimal is read exactly, whatever the number of its
+// digits or of its exponent's digits, and never through a floating-point
+// value, so a text of any length rounds as its written value does.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "platform/text.h"
 
 namespace rt {
 
-// The value of a number text, or nothing when the text is not a number.
-// Exponents too large for a double give an infinity (still "a number").
-std::optional<double> ParseNumber(ustring_view text);
-
-// True when ParseNumber accepts the text.
+// True when the text is a number in the sense above.
 bool IsNumeric(ustring_view text);
 
 // The interval conversion: a number text rounded to the nearest whole number

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "strumlet_version.h"
+#include "platform/command_text.h"
 #include "platform/errors.h"
 #include "platform/win32/backend.h"
 
@@ -95,20 +96,6 @@ PlacementRect Win32System::GetWindowPlacement(WindowHandle window) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-ustring ArgumentText(const wchar_t* commandLine) {
-  const wchar_t* p = commandLine ? commandLine : L"";
-  if (*p == L'"') {
-    ++p;
-    while (*p && *p != L'"') ++p;
-    if (*p == L'"') ++p;
-  } else {
-    while (*p && *p != L' ' && *p != L'\t') ++p;
-  }
-  while (*p == L' ' || *p == L'\t') ++p;
-  std::wstring rest(p);
-  return ustring(rest.begin(), rest.end());
-}
-
 AppInfo CurrentAppInfo() {
   AppInfo info;
   std::wstring path(MAX_PATH, L'\0');
@@ -131,7 +118,9 @@ AppInfo CurrentAppInfo() {
   info.major = STRUMLET_VERSION_MAJOR;
   info.minor = STRUMLET_VERSION_MINOR;
   info.revision = STRUMLET_VERSION_REVISION;
-  info.command = ArgumentText(GetCommandLineW());
+  const wchar_t* commandLine = GetCommandLineW();
+  std::wstring whole(commandLine ? commandLine : L"");
+  info.command = ArgumentText(ustring(whole.begin(), whole.end()));
   return info;
 }
 

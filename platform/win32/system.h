@@ -33,8 +33,5 @@ class Win32System : public System {
 
 // The facts about the running executable, and its argument text.
 AppInfo CurrentAppInfo();
-// The argument text of a command line: everything after the program's path
-// and the blanks that follow it.
-ustring ArgumentText(const wchar_t* commandLine);
 
 }  // namespace rt::win32

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/command_text.h"
 #include "runner/command_line.h"
 #include "test_support.h"
 
@@ -75,6 +76,64 @@ TEST(ReadArguments, ThousandsOfSlashesEndInLaterFields) {
   EXPECT_EQ(a.interval, u"9");
   EXPECT_EQ(a.mode, RunMode::Loop);
   EXPECT_TRUE(a.noTarget);
+}
+
+// The argument text of a whole command line: one blank or tab after the
+// program's path separates it from the arguments; any further ones are part
+// of them.
+TEST(ArgumentText, DropsOnlyTheOneSeparatorAfterThePath) {
+  const struct {
+    const char* commandLine;
+    const char* argumentText;
+  } cases[] = {
+      {"\"C:\\Program Files\\Strumlet\\strumlet.exe\" /Notepad/~/5", "/Notepad/~/5"},
+      {"\"C:\\Program Files\\Strumlet\\strumlet.exe\"", ""},
+      {"\"C:\\Program Files\\Strumlet\\strumlet.exe\"/a", "/a"},
+      {"\"C:\\Program Files\\Strumlet\\strumlet.exe\"  /a", " /a"},
+      {"\"C:\\a b\\strumlet.exe", ""},  // a quote never closed: all of it is the path
+      {"C:\\Tools\\strumlet.exe /Notepad/~/5", "/Notepad/~/5"},
+      {"strumlet /a /b c /5 ", "/a /b c /5 "},
+      {"strumlet.exe", ""},
+      {"strumlet.exe  /a", " /a"},
+      {"strumlet.exe    /a", "   /a"},
+      {"strumlet.exe\t/a", "/a"},
+      {"strumlet.exe\t\t/a", "\t/a"},
+      {"strumlet.exe \t/a", "\t/a"},
+      {"strumlet.exe ", ""},
+      {"strumlet.exe  ", " "},
+      {"strumlet.exe     ", "    "},
+      {"   ", ""},
+      {"", ""},
+      {"  strumlet.exe /a", "/a"},
+      {"strumlet.exe /a  ", "/a  "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    EXPECT_EQ(rt::ArgumentText(U(c.commandLine)), U(c.argumentText));
+  }
+}
+
+// The whole way from the command line to the settings: the blank kept after
+// the separator is the first character, the one the reader drops.
+TEST(ArgumentText, ExtraBlanksReachTheReader) {
+  const struct {
+    const char* commandLine;
+    const char* caption;
+    const char* keys;
+    const char* interval;
+  } cases[] = {
+      {"strumlet.exe /Notepad/~/5", "Notepad", "~", "5"},
+      {"strumlet.exe  /Notepad/~/5", "", "Notepad", "~"},
+      {"strumlet.exe\t /Notepad/~/5", "", "Notepad", "~"},
+      {"strumlet.exe  Notepad/~/5", "Notepad", "~", "5"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    Arguments a = ReadArguments(rt::ArgumentText(U(c.commandLine)));
+    EXPECT_EQ(a.caption, U(c.caption));
+    EXPECT_EQ(a.keys, U(c.keys));
+    EXPECT_EQ(a.interval, U(c.interval));
+  }
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "help_text_data.h"
 #include "info/form2.h"
+#include "platform/key_notation.h"
 #include "test_support.h"
 
 namespace {
@@ -19,53 +24,42 @@ std::vector<rt::ustring> Lines(const rt::ustring& text) {
   return lines;
 }
 
-TEST(HelpText, HasItsSeventySixLines) {
+// The lines of the data file (LF or CR LF line ends).
+std::vector<rt::ustring> ExpectedLines() {
+  std::string data = kExpectedHelpText;
+  std::vector<rt::ustring> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = data.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::string line = data.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(rt::FromUtf8(line));
+  }
+  EXPECT_EQ(start, data.size()) << "the data file ends with a line end";
+  return lines;
+}
+
+TEST(HelpText, ReadsLineForLineAsItMust) {
+  std::vector<rt::ustring> expected = ExpectedLines();
+  ASSERT_EQ(expected.size(), 76u);
+  // The data file keeps its trailing blanks (line 1 ends "eg: ").
+  ASSERT_EQ(expected[0], u"You can use command line arguments eg: ");
+
+  std::vector<rt::ustring> lines = Lines(HelpText());
+  ASSERT_EQ(lines.size(), 76u);
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
+}
+
+TEST(HelpText, PassagesAreWrappedByHand) {
   auto lines = Lines(HelpText());
   ASSERT_EQ(lines.size(), 76u);
-  const struct {
-    int number;
-    const char16_t* text;
-  } fixed[] = {
-      {1, u"You can use command line arguments eg: "},
-      {2, u"strumlet /WindowName /KeysToSend /SecondsToWaitBeforeSending /loop|once|persist /notarget"},
-      {7, u"Add {n} in the string of keystrokes where n is seconds to wait before sending the next set of keys."},
-      {8, u"If used in a batch file or from DOS prompt use %% instead of % to send the ALT key"},
-      {9, u"Pressing ESC when Strumlet window is active pauses the timer, F1 resumes, Shift-Esc quits program"},
-      {10, u""},
-      {11, u"Examples:"},
-      {14, u"Strumlet.exe /window-caption /keys {4}to {2}send /5 /loop"},
-      {16, u"Strumlet.exe /window-caption /keys to send /5"},
-      {17, u""},
-      {18, u"Keys:"},
-      {19, u"BACKSPACE  {BACKSPACE}, {BS}, or {BKSP}"},
-      {20, u"BREAK        {BREAK}"},
-      {25, u"ENTER        {ENTER} or ~"},
-      {31, u"NUM LOCK {NUMLOCK}"},
-      {38, u"UP ARROW {UP}"},
-      {39, u"F1       {F1}"},
-      {47, u"F9       {F9}"},
-      {48, u"F10      {F10}"},
-      {54, u"F16      {F16}"},
-      {55, u""},
-      {58, u""},
-      {59, u"Key  Code"},
-      {60, u"SHIFT    +"},
-      {61, u"CTRL     ^"},
-      {62, u"ALT  %"},
-      {63, u""},
-      {71, u""},
-      {75, u""},
-  };
-  for (const auto& f : fixed) EXPECT_EQ(lines[static_cast<std::size_t>(f.number - 1)], f.text) << "line " << f.number;
-
   EXPECT_EQ(lines[55].rfind(u"To specify keys combined", 0), 0u);
   EXPECT_EQ(lines[56].back(), u':');
   EXPECT_EQ(lines[63].rfind(u"To specify that any combination", 0), 0u);
   EXPECT_EQ(lines[71].rfind(u"Note   You can't use SendKeys", 0), 0u);
   EXPECT_FALSE(lines[75].empty());
 
-  // The three passages are wrapped by hand: every line but a passage's last
-  // ends with a blank, and none is longer than 80 characters.
+  // Every line but a passage's last ends with a blank, and none is longer
+  // than 80 characters.
   const struct {
     int first, last;
   } passages[] = {{56, 57}, {64, 70}, {72, 74}};
@@ -80,6 +74,71 @@ TEST(HelpText, HasItsSeventySixLines) {
     }
   }
   for (const auto& line : lines) EXPECT_EQ(line.find(u'\t'), rt::ustring::npos);
+}
+
+// The codes a line of the key table lists: every brace group, and "~".
+std::vector<rt::ustring> CodesOf(const rt::ustring& line) {
+  std::vector<rt::ustring> codes;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == u'~') codes.push_back(u"~");
+    if (line[i] != u'{') continue;
+    std::size_t close = line.find(u'}', i);
+    if (close == rt::ustring::npos) break;
+    codes.push_back(line.substr(i, close - i + 1));
+    i = close;
+  }
+  return codes;
+}
+
+// Each key the help lists (lines 19 to 54) is a key the notation knows: one
+// press of a named key, the same key for every code on its line, and a
+// different key on every line.
+TEST(HelpText, EveryListedKeyCodeIsAccepted) {
+  std::vector<rt::ustring> expected = ExpectedLines();
+  ASSERT_EQ(expected.size(), 76u);
+  std::set<std::uint16_t> keys;
+  std::size_t codeCount = 0;
+  for (std::size_t n = 19; n <= 54; ++n) {
+    const rt::ustring& line = expected[n - 1];
+    SCOPED_TRACE(rt::ToUtf8(line));
+    std::vector<rt::ustring> codes = CodesOf(line);
+    ASSERT_FALSE(codes.empty());
+    std::vector<rt::KeyStroke> first;
+    for (const rt::ustring& code : codes) {
+      SCOPED_TRACE(rt::ToUtf8(code));
+      std::vector<rt::KeyStroke> strokes;
+      ASSERT_NO_THROW(strokes = rt::ParseKeys(code));
+      ASSERT_EQ(strokes.size(), 1u);
+      EXPECT_EQ(strokes[0].kind, rt::KeyStroke::Kind::Press);
+      EXPECT_NE(strokes[0].vk, 0);
+      if (first.empty()) first = strokes;
+      EXPECT_EQ(strokes, first) << "the codes of one line are one key";
+      ++codeCount;
+    }
+    keys.insert(first[0].vk);
+  }
+  EXPECT_EQ(keys.size(), 36u);
+  EXPECT_EQ(codeCount, 41u);
+
+  // The modifier table (lines 60 to 62): each code holds its key around the
+  // next key only.
+  const struct {
+    std::size_t line;
+    std::uint16_t vk;
+  } modifiers[] = {{60, 0x10}, {61, 0x11}, {62, 0x12}};
+  for (const auto& m : modifiers) {
+    const rt::ustring& line = expected[m.line - 1];
+    SCOPED_TRACE(rt::ToUtf8(line));
+    rt::ustring code(1, line.back());
+    std::vector<rt::KeyStroke> strokes = rt::ParseKeys(code + u"ab");
+    ASSERT_EQ(strokes.size(), 4u);
+    EXPECT_EQ(strokes[0].kind, rt::KeyStroke::Kind::Hold);
+    EXPECT_EQ(strokes[0].vk, m.vk);
+    EXPECT_EQ(strokes[1].text, u"a");
+    EXPECT_EQ(strokes[2].kind, rt::KeyStroke::Kind::Release);
+    EXPECT_EQ(strokes[2].vk, m.vk);
+    EXPECT_EQ(strokes[3].text, u"b");
+  }
 }
 
 TEST(HelpWindow, LoadsItsTextAfreshEveryTime) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/numeric.h"
+#include <vector>
+
 #include "test_support.h"
 
 namespace {
@@ -123,24 +124,57 @@ TEST(Startup, NoTargetInFieldFiveWithBadIntervalSkipsTheNoTargetStart) {
   EXPECT_EQ(h.main().State(), rt::WindowState::Normal);
 }
 
-TEST(Startup, StrangeCommandLinesNeverCorruptTheSettings) {
-  const rt::ustring cases[] = {
-      rt::ustring(32000, u'/'),
-      u"/" + rt::ustring(32000, u'x'),
-      u"/a/" + rt::ustring(32000, u'{') + u"/5",
-      u"/\xD800/\xDC00{2}\xD83D\xDE00/3/LOOP",
-      rt::ustring(1, u'\0') + u"a/b/3",
-      u"///////",
+// Odd command lines, each with the one outcome the reading rules give it.
+TEST(Startup, StrangeCommandLinesGiveTheirExactSettings) {
+  const struct {
+    const char* label;
+    rt::ustring command;
+    rt::ustring caption, keys, interval;
+    Mode mode;
+    int noTarget;
+    bool argumentError;
+    int counter;                     // when no argument error
+    std::vector<rt::ustring> parts;  // when no argument error
+  } cases[] = {
+      // The first "/" is dropped; the rest make fields of nothing, and the
+      // empty third field is the argument error.
+      {"slashes only", rt::ustring(32000, u'/'), u"", u"", u"", Mode::Once, 0, true, 0, {}},
+      {"seven slashes", u"///////", u"", u"", u"", Mode::Once, 0, true, 0, {}},
+      {"a long caption alone", u"/" + rt::ustring(32000, u'x'), rt::ustring(32000, u'x'), u"", u"2", Mode::Once, 0,
+       false, 2, {u"", u""}},
+      // An open brace collects to the end of the script, is no number and
+      // stays in the one piece.
+      {"open braces", u"/a/" + rt::ustring(32000, u'{') + u"/5", u"a", rt::ustring(32000, u'{'), u"5", Mode::Once, 0,
+       false, 5, {u"", rt::ustring(32000, u'{')}},
+      {"lone surrogates", u"/\xD800/\xDC00{2}\xD83D\xDE00/3/LOOP", u"\xD800", u"\xDC00{2}\xD83D\xDE00", u"3",
+       Mode::Loop, 0, false, 3, {u"", u"\xDC00", u"\xD83D\xDE00"}},
+      // The first character is dropped whatever it is, a NUL too.
+      {"a NUL first", rt::ustring(1, u'\0') + u"a/b/3", u"a", u"b", u"3", Mode::Once, 0, false, 3, {u"", u"b"}},
+      {"a NUL in the caption", u"/a" + rt::ustring(1, u'\0') + u"b/c/3", u"a" + rt::ustring(1, u'\0') + u"b", u"c",
+       u"3", Mode::Once, 0, false, 3, {u"", u"c"}},
+      {"a blank first", u" /a/b/3", u"", u"a", u"b", Mode::Once, 0, true, 0, {}},
+      {"a tab in the interval", u"/a/b/\t3", u"a", u"b", u"\t3", Mode::Once, 0, true, 0, {}},
   };
-  for (const auto& command : cases) {
-    Harness h(command);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Harness h(c.command);
     h.Start();
-    auto boxes = h.os.Texts("MsgBox");
-    if (boxes.empty()) {
-      EXPECT_TRUE(h.main().KeyParts.has_value());
-      EXPECT_EQ(h.main().Counter, rt::IntervalConversion(h.main().Text3.Text()));
+    strumlet::Form1& f = h.main();
+    EXPECT_EQ(f.Text1.Text(), c.caption);
+    EXPECT_EQ(f.Text2.Text(), c.keys);
+    EXPECT_EQ(f.Text3.Text(), c.interval);
+    EXPECT_EQ(SelectedMode(f), c.mode);
+    EXPECT_EQ(f.NoTarget, c.noTarget);
+    EXPECT_EQ(f.ArgumentErrorReported(), c.argumentError);
+    if (c.argumentError) {
+      EXPECT_EQ(h.os.Texts("MsgBox"), (std::vector<rt::ustring>{u"Error in arguments (parameters). Please read help file!"}));
+      EXPECT_EQ(f.Counter, 0);
+      EXPECT_FALSE(f.KeyParts.has_value());
     } else {
-      EXPECT_EQ(boxes, (std::vector<rt::ustring>{u"Error in arguments (parameters). Please read help file!"}));
+      EXPECT_TRUE(h.os.Texts("MsgBox").empty());
+      EXPECT_EQ(f.Counter, c.counter);
+      ASSERT_TRUE(f.KeyParts.has_value());
+      EXPECT_EQ(*f.KeyParts, c.parts);
     }
   }
 }

@@ -1,0 +1,16 @@
+// The argument text: what follows the program's own path on its command line.
+#pragma once
+
+#include "platform/text.h"
+
+namespace rt {
+
+// The argument text of a whole command line as the system hands it over
+// (the program's path first). The path is either quoted, up to the next
+// '"', or runs up to the first blank or tab. Exactly one blank or tab right
+// after the path is the separator and is dropped; every further blank or tab
+// belongs to the arguments, so "strumlet  /a" gives " /a". Blanks or tabs
+// before the path are skipped. An empty result means no arguments.
+ustring ArgumentText(ustring_view commandLine);
+
+}  // namespace rt
