@@ -1,0 +1,131 @@
+// What the real program types into real programs: Notepad and a console,
+// read back the moment the program has ended. The test command runs these
+// under several X keyboard layouts (STRUMLET_LAYOUT names the one in force).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "program_driver.h"
+
+namespace {
+
+using namespace strumlet::wine;
+
+std::string Layout() {
+  const char* layout = std::getenv("STRUMLET_LAYOUT");
+  return layout ? layout : "us";
+}
+
+// Writes text in the notation: its own characters in braces.
+std::wstring Notation(const std::wstring& text) {
+  std::wstring keys;
+  for (wchar_t c : text) {
+    if (std::wstring(L"+^%~(){}[]").find(c) != std::wstring::npos) keys += std::wstring(L"{") + c + L"}";
+    else keys += c;
+  }
+  return keys;
+}
+
+TEST(RealTyping, EveryCharacterArrivesAsWrittenOnThisLayout) {
+  SCOPED_TRACE("X layout " + Layout());
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  std::wstring ascii;
+  // Not a blank first (the script is trimmed), nor "/" (it separates the
+  // command line's fields).
+  for (wchar_t c = 0x21; c < 0x7F; ++c) {
+    if (c != L'/') ascii += c;
+  }
+  ascii += L' ';
+  // Every printable ASCII character, the characters that are dead keys or
+  // need AltGr on German and French keyboards, and letters of those layouts.
+  const std::wstring text = ascii + L"|^e `a \u00b4e \u00a8u ~n @{}[]\\|#\u20ac|\u00e4\u00f6\u00fc\u00df "
+                                    L"\u00e9\u00e8\u00e7\u00e0\u00f9 \u00a7\u00b0\u00b2\u00a3\u00b5 \u03a9 \U0001F600";
+  Program program(L"/Untitled - Notepad/" + Notation(text) + L"/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  // Read at once: the program ends only when its keys have arrived.
+  EXPECT_EQ(notepad.Text(), text);
+}
+
+TEST(RealTyping, APauseStartsWhenThePieceHasArrived) {
+  SCOPED_TRACE("X layout " + Layout());
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  std::wstring piece;
+  for (int i = 0; i < 400; ++i) piece += static_cast<wchar_t>(L'a' + i % 26);
+  Program program(L"/Untitled - Notepad/" + piece + L"{2}Z/2");
+  auto arrived = std::chrono::steady_clock::time_point{};
+  ASSERT_TRUE(WaitFor([&] {
+    std::wstring text = notepad.Text();
+    if (text.size() >= piece.size() && arrived == std::chrono::steady_clock::time_point{}) {
+      arrived = std::chrono::steady_clock::now();
+    }
+    return text == piece + L"Z";
+  }, 120s)) << testing::PrintToString(notepad.Text());
+  auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - arrived);
+  EXPECT_GE(pause.count(), 1900) << "the two seconds count from the piece's last key";
+  EXPECT_EQ(program.WaitExit(), 0);
+}
+
+std::string FileContent(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string content(4096, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr)) read = 0;
+  CloseHandle(file);
+  content.resize(read);
+  return content;
+}
+
+// A console window, running cmd.exe in the test's folder.
+class Console {
+ public:
+  Console() {
+    wchar_t commandLine[] = L"cmd.exe /k title Strumlet console test";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring folder = TestFolder();
+    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(),
+                        &startup, &info_)) {
+      info_ = {};
+    }
+  }
+  ~Console() {
+    if (info_.hProcess) {
+      TerminateProcess(info_.hProcess, 0);
+      WaitForSingleObject(info_.hProcess, 10000);
+      CloseHandle(info_.hProcess);
+      CloseHandle(info_.hThread);
+    }
+  }
+  bool Started() const { return info_.hProcess != nullptr; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeys) {
+  SCOPED_TRACE("X layout " + Layout());
+  std::wstring file = TestFolder() + L"\\console_out.txt";
+  DeleteFileW(file.c_str());
+  Console console;
+  ASSERT_TRUE(console.Started());
+  ASSERT_TRUE(WaitFor([] { return FindWindowW(nullptr, L"Strumlet console test") != nullptr; }, 45s))
+      << "the console window did not open";
+  // Characters that every layout here types with at most Shift; a console
+  // reads keys, so none of them may come as character input.
+  Program program(L"/Strumlet console test/echo hello {(}x{)} =-_.,;:!?*{%}>console_out.txt~/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  std::string content;
+  ASSERT_TRUE(WaitFor([&] {
+    content = FileContent(file);
+    return content.find('\n') != std::string::npos;
+  }, 45s)) << "no file; it holds: " << content;
+  EXPECT_EQ(content, "hello (x) =-_.,;:!?*%\r\n");
+  DeleteFileW(file.c_str());
+}
+
+}  // namespace
