@@ -62,21 +62,36 @@ void App::Unload(Form& form) {
 }
 
 void App::Dispatch(const std::function<void()>& handler) {
-  ++depth_;
+  // The depth goes back down however the handler ends, so that the deferred
+  // destruction of windows still happens.
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(d) { ++depth; }
+    ~Depth() { --depth; }
+  } inHandler(depth_);
+  // Nothing a handler throws may leave here: the caller is a window
+  // procedure, and errors must not unwind through the system's frames.
+  ustring message;
   try {
     handler();
+    return;
   } catch (const RuntimeError& e) {
-    ustring message = u"Run-time error '";
+    message = u"Run-time error '";
     message += DecimalText(static_cast<int>(e.Code()));
     message += u"':\r\n\r\n";
     message += FromUtf8(e.what());
-    MsgBox(message);
   } catch (const std::exception& e) {
-    ustring message = u"Run-time error:\r\n\r\n";
+    message = u"Run-time error:\r\n\r\n";
     message += FromUtf8(e.what());
-    MsgBox(message);
+  } catch (...) {
+    message = u"Run-time error:\r\n\r\nAn error of unknown kind ended the action.";
   }
-  --depth_;
+  try {
+    MsgBox(message);
+  } catch (...) {
+    // Not even the message could be shown (no memory left): the program goes
+    // on without it.
+  }
 }
 
 void App::Idle() {
