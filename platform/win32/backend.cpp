@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "platform/dialog_keys.h"
 #include "platform/win32/dpi.h"
 
 namespace rt::win32 {
@@ -590,32 +591,18 @@ LRESULT FormWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       if (dead_) return 0;
       HWND child = reinterpret_cast<HWND>(lParam);
-      WORD id = LOWORD(wParam);
       WORD code = HIWORD(wParam);
       if (child) {
         if (ControlWindow* c = FindByHwnd(child)) c->OnCommand(code);
         return 0;
       }
-      // Enter and Esc, from the dialog navigation: the default and the cancel
-      // button answer them.
-      if (id == IDOK || id == IDCANCEL) {
-        for (Control* c : form_.Controls()) {
-          if (c->Kind() != ControlKind::CommandButton) continue;
-          auto* button = static_cast<CommandButton*>(c);
-          if ((id == IDOK && button->Default) || (id == IDCANCEL && button->Cancel)) {
-            button->UserClick();
-            break;
-          }
-        }
-      }
+      // IDOK and IDCANCEL come from the dialog navigation for Enter and Esc;
+      // the message loop has already given those keys to the form's rules.
       return 0;
     }
     case DM_GETDEFID:
-      for (Control* c : form_.Controls()) {
-        if (c->Kind() == ControlKind::CommandButton && static_cast<CommandButton*>(c)->Default) {
-          return MAKELRESULT(c->Id(), DC_HASDEFID);
-        }
-      }
+      // Asked by the dialog navigation, to draw the default button's frame.
+      if (CommandButton* button = DialogKeys::DefaultButton(form_)) return MAKELRESULT(button->Id(), DC_HASDEFID);
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
@@ -753,6 +740,12 @@ std::unique_ptr<ControlWindow> MakeControl(FormWindow& owner, Control& control, 
   return peer;
 }
 
+// The modifier keys held now, as the forms' key rules count them.
+int ShiftMask() {
+  return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
+         (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+}
+
 }  // namespace
 
 std::wstring Wide(ustring_view text) { return std::wstring(text.begin(), text.end()); }
@@ -796,22 +789,26 @@ void Win32Backend::Run(App& app) {
     if (got == 0 || got == -1) break;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     auto it = root ? Windows().find(root) : Windows().end();
-    FormWindow* form = it != Windows().end() ? it->second : nullptr;
-    if (form && !form->Dead() && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
-      // Key preview: the form sees the released key first; the focused
-      // control still gets it as usual.
-      Form& model = form->Model();
-      if (model.KeyPreview && GetActiveWindow() == root) {
-        int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-        int key = static_cast<int>(msg.wParam);
-        app.Dispatch([&model, key, shift] { model.Form_KeyUp(key, shift); });
-      }
+    FormWindow* form = it != Windows().end() && !it->second->Dead() ? it->second : nullptr;
+    // Keys follow the forms' keyboard rules (platform/dialog_keys.h): key
+    // preview on release, the default and cancel buttons on press.
+    bool navigation = form != nullptr;
+    bool used = false;
+    if (form && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
+      // The form sees the released key first; the focused control still gets
+      // it as usual.
+      DialogKeys::KeyReleased(app, form->Model(), static_cast<int>(msg.wParam), ShiftMask());
+    } else if (form && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+      ControlWindow* focused = form->FindByHwnd(GetFocus());
+      KeyDownAnswer answer = DialogKeys::KeyPressed(form->Model(), static_cast<int>(msg.wParam), ShiftMask(),
+                                                    focused ? &focused->Model() : nullptr);
+      used = answer.click != nullptr;
+      navigation = answer.toNavigation;
     }
-    // Esc with Ctrl or Alt is not the cancel key: the dialog navigation
-    // would click the cancel button for it all the same.
-    bool modifiedEscape = (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE &&
-                          (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0);
-    if (!(form && !form->Dead() && !modifiedEscape && IsDialogMessageW(root, &msg))) {
+    // A handler may have unloaded the form: its window only waits to be
+    // destroyed.
+    if (form && form->Dead()) navigation = false;
+    if (!used && !(navigation && IsDialogMessageW(root, &msg))) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
