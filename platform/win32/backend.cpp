@@ -15,6 +15,7 @@ namespace rt::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"StrumletForm";
+constexpr wchar_t kApplicationClass[] = L"StrumletApplication";
 constexpr UINT_PTR kTimerBase = 0x7000;
 
 class FormWindow;
@@ -323,16 +324,10 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
   dpi_ = SystemDpi();
   DWORD style = FormStyle(form);
   DWORD ex = FormExStyle(form);
-  HWND owner = nullptr;
-  if (!form.ShowInTaskbar) {
-    // An owned window has no taskbar button; the first loaded form owns it.
-    for (Form* other : form.Application().Forms()) {
-      if (other != &form && other->Peer()) {
-        owner = static_cast<FormWindow*>(other->Peer())->Hwnd();
-        break;
-      }
-    }
-  }
+  // A window without a taskbar button is owned by the hidden application
+  // window, as desktop runtimes do it: owned by no form, it neither stays
+  // above one nor takes the activation when that form comes to the front.
+  HWND owner = form.ShowInTaskbar ? nullptr : backend.ApplicationWindow();
   hwnd_ = CreateWindowExW(ex, kFormClass, Wide(form.Caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, owner, nullptr, backend.Instance(), this);
   dpi_ = WindowDpi(hwnd_);
@@ -758,6 +753,27 @@ ustring WindowText(HWND window) {
 }
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {}
+
+Win32Backend::~Win32Backend() {
+  if (applicationWindow_) DestroyWindow(applicationWindow_);
+}
+
+HWND Win32Backend::ApplicationWindow() {
+  if (!applicationWindow_) {
+    static const bool registered = [this] {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof(wc);
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.hInstance = instance_;
+      wc.lpszClassName = kApplicationClass;
+      return RegisterClassExW(&wc) != 0;
+    }();
+    if (!registered) return nullptr;
+    // Never shown: no taskbar button, no place on the screen.
+    applicationWindow_ = CreateWindowExW(0, kApplicationClass, L"Strumlet", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  }
+  return applicationWindow_;
+}
 
 void Win32Backend::Realise(Form& form) {
   auto window = std::make_unique<FormWindow>(*this, form);
