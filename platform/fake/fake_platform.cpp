@@ -152,13 +152,15 @@ class FakeFormPeer : public FormPeer {
 
 }  // namespace
 
-void FakeBackend::Realise(Form& form) {
+bool FakeBackend::Realise(Form& form) {
+  if (std::find(refuseWindows.begin(), refuseWindows.end(), form.Name()) != refuseWindows.end()) return false;
   ++realiseCount;
   FakeFormState& s = forms_[&form];
   s = FakeFormState{};
   s.realised = true;
   form.AttachPeer(std::make_unique<FakeFormPeer>(*this, form));
   for (Control* c : form.Controls()) c->AttachPeer(std::make_unique<FakeControlPeer>(*this, *c));
+  return true;
 }
 
 void FakeBackend::Activate(Form& form) {

@@ -94,8 +94,10 @@ struct FakeFormState {
 // Keys go to the active form only.
 class FakeBackend : public Backend {
  public:
-  void Realise(Form& form) override;
+  bool Realise(Form& form) override;
   void AllUnloaded() override { quit = true; }
+  // Names of forms whose native window the system refuses to create.
+  std::vector<std::string> refuseWindows;
   // Marks a form the active window, as the user clicking into it would.
   void Activate(Form& form);
   // Makes none of the program's forms active, as when the user works in

@@ -17,6 +17,9 @@ namespace {
 constexpr wchar_t kFormClass[] = L"StrumletForm";
 constexpr wchar_t kApplicationClass[] = L"StrumletApplication";
 constexpr UINT_PTR kTimerBase = 0x7000;
+// Posted to a form when the system refused one of its timers: wParam the
+// timer's id, lParam the system's error code.
+constexpr UINT kTimerFailedMessage = WM_APP + 1;
 
 class FormWindow;
 
@@ -178,7 +181,13 @@ class TimerWindow : public ControlWindow {
       due = anchor_ + (period_ + 1) * interval;
     }
     UINT delay = static_cast<UINT>(std::max<std::uint64_t>(USER_TIMER_MINIMUM, due - now));
-    SetTimer(owner_.Hwnd(), Id(), delay, nullptr);
+    if (SetTimer(owner_.Hwnd(), Id(), delay, nullptr) == 0) {
+      // Not running, and said so: reported from the message loop, where a
+      // message box may be shown.
+      running_ = false;
+      PostMessageW(owner_.Hwnd(), kTimerFailedMessage, Id(), static_cast<LPARAM>(GetLastError()));
+      return;
+    }
     running_ = true;
   }
 
@@ -237,8 +246,15 @@ void ControlWindow::Sync(Property what) {
         SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
         native = 0;
       }
+      // Entry i of the box is entry i of the list. When the box takes no
+      // more (LB_ERR, LB_ERRSPACE) it shows the first entries only, never
+      // a later entry in an earlier place; the next change tries again.
       for (int i = static_cast<int>(native); i < list.ListCount(); ++i) {
-        SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(list.List(i)).c_str()));
+        LRESULT added = SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(list.List(i)).c_str()));
+        if (added != i) {
+          if (added >= 0) SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(added), 0);
+          break;
+        }
       }
       break;
     }
@@ -330,6 +346,7 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
   HWND owner = form.ShowInTaskbar ? nullptr : backend.ApplicationWindow();
   hwnd_ = CreateWindowExW(ex, kFormClass, Wide(form.Caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, owner, nullptr, backend.Instance(), this);
+  if (!hwnd_) return;  // Realise reports it
   dpi_ = WindowDpi(hwnd_);
 
   RECT frame{0, 0, ToPixels(form.ClientWidth), ToPixels(form.ClientHeight)};
@@ -351,11 +368,14 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
 FormWindow::~FormWindow() {
   dead_ = true;
   Windows().erase(hwnd_);
+  // The tooltip is owned by the form's window, which would destroy it too:
+  // it goes first, while its handle is still its own.
+  if (toolTip_) DestroyWindow(toolTip_);
+  toolTip_ = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
   if (font_) DeleteObject(font_);
   if (largeFont_) DeleteObject(largeFont_);
-  if (toolTip_) DestroyWindow(toolTip_);
 }
 
 ControlWindow* FormWindow::FindById(int id) const {
@@ -619,6 +639,22 @@ LRESULT FormWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (ControlWindow* c = FindById(static_cast<int>(wParam - kTimerBase))) c->OnTimer();
       }
       return 0;
+    case kTimerFailedMessage:
+      if (!dead_ && wParam >= kTimerBase) {
+        ControlWindow* c = FindById(static_cast<int>(wParam - kTimerBase));
+        if (c && c->Model().Kind() == ControlKind::Timer) {
+          auto& timer = static_cast<Timer&>(c->Model());
+          ustring error = DecimalText(static_cast<int>(lParam));
+          app.Dispatch([&app, &timer, error] {
+            // Stopped, so that enabling it again (Restart Counter, F1,
+            // Resume) tries again.
+            timer.SetTimerEnabled(false);
+            app.MsgBox(u"Windows could not start the timer (error " + error +
+                       u"): the countdown stands still. Restart the counter to try again.");
+          });
+        }
+      }
+      return 0;
     case WM_ACTIVATE:
       // Like a dialog, the window gives the focus back to the control that had
       // it when the user returns.
@@ -714,6 +750,7 @@ std::unique_ptr<ControlWindow> MakeControl(FormWindow& owner, Control& control, 
   HWND hwnd = CreateWindowExW(ex, cls, Wide(text).c_str(), style, 0, 0, 0, 0, owner.Hwnd(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner.Hwnd(), GWLP_HINSTANCE)), nullptr);
+  if (!hwnd) return nullptr;  // the system refused: the form cannot be shown
   auto peer = std::make_unique<ControlWindow>(owner, control, hwnd);
   if (!control.ToolTipText().empty()) owner.AddToolTip(hwnd, control.ToolTipText());
   peer->Place();
@@ -775,10 +812,11 @@ HWND Win32Backend::ApplicationWindow() {
   return applicationWindow_;
 }
 
-void Win32Backend::Realise(Form& form) {
+bool Win32Backend::Realise(Form& form) {
   auto window = std::make_unique<FormWindow>(*this, form);
   FormWindow& owner = *window;
   form.AttachPeer(std::move(window));
+  if (!owner.Hwnd()) return false;
   // Child windows are made in tab order, which is also the order the dialog
   // navigation follows.
   std::vector<Control*> ordered = form.Controls();
@@ -789,11 +827,18 @@ void Win32Backend::Realise(Form& form) {
     return a->TabIndex() < b->TabIndex();
   });
   const Control* previous = nullptr;
+  bool complete = true;
   for (Control* c : ordered) {
-    c->AttachPeer(MakeControl(owner, *c, previous));
+    auto peer = MakeControl(owner, *c, previous);
+    if (!peer) {
+      complete = false;
+      break;
+    }
+    c->AttachPeer(std::move(peer));
     previous = c;
   }
-  owner.ApplyFonts();
+  if (complete) owner.ApplyFonts();
+  return complete;
 }
 
 void Win32Backend::AllUnloaded() { PostQuitMessage(0); }

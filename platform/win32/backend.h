@@ -17,7 +17,7 @@ class Win32Backend : public Backend {
   ~Win32Backend() override;
   Win32Backend(const Win32Backend&) = delete;
   Win32Backend& operator=(const Win32Backend&) = delete;
-  void Realise(Form& form) override;
+  bool Realise(Form& form) override;
   void AllUnloaded() override;
   // Runs the message loop until no form is loaded.
   void Run(App& app);

@@ -194,6 +194,36 @@ TEST(MainWindow, EscClosesHelpAndAboutThroughTheirCancelButtons) {
   }
 }
 
+TEST(MainWindow, AWindowTheSystemCannotCreateEndsTheProgramWithAMessage) {
+  const struct {
+    const char* name;
+    const char* refused;  // the form whose window is refused
+    bool opensHelpFirst;
+  } cases[] = {
+      {"the main window at start", "Form1", false},
+      {"the About window", "frmAbout", true},
+      {"the window list", "Form3", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h(u"/T/x/9/loop");
+    h.backend.refuseWindows = {c.refused};
+    h.Start();
+    strumlet::Form1& f = h.main();
+    if (std::string(c.refused) != "Form1") {
+      ASSERT_TRUE(f.Loaded());
+      if (c.opensHelpFirst) rt::fake::Click(h.app, f.Command3);
+      rt::fake::Click(h.app, std::string(c.refused) == "frmAbout" ? f.Command5 : f.Command7);
+    }
+    ASSERT_EQ(h.os.Texts("MsgBox").size(), 1u);
+    EXPECT_NE(h.os.Texts("MsgBox")[0].find(u"could not create the window"), rt::ustring::npos);
+    EXPECT_FALSE(h.app.AnyLoaded()) << "no window is left running without its native window";
+    EXPECT_TRUE(h.backend.quit) << "the message loop ends";
+    EXPECT_EQ(h.program.ExitCode(), 3);
+    EXPECT_FALSE(f.Loaded());
+  }
+}
+
 // Puts settings into the main window as the user would.
 void Enter(Harness& h, const char* caption, const char* keys, const char* interval, int mode, bool noTarget) {
   strumlet::Form1& f = h.main();
