@@ -94,6 +94,10 @@ class FormWindow : public FormPeer {
   HWND toolTip_ = nullptr;
   bool dead_ = false;
   bool shownOnce_ = false;
+  // While the program places the window: the top-left corner it must keep,
+  // in screen pixels, when a change of monitor changes its DPI.
+  bool placing_ = false;
+  POINT placedAt_{};
   HWND lastFocus_ = nullptr;
   std::vector<ControlWindow*> controls_;
   std::map<COLORREF, HBRUSH> brushes_;
@@ -354,8 +358,8 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
   int width = frame.right - frame.left;
   int height = frame.bottom - frame.top;
   if (form.WasMoved()) {
-    SetWindowPos(hwnd_, nullptr, ToPixels(form.RequestedPosition().left), ToPixels(form.RequestedPosition().top), width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, ScreenTwipsToPixels(form.RequestedPosition().left),
+                 ScreenTwipsToPixels(form.RequestedPosition().top), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else if (form.StartUp == StartPosition::Manual) {
     // The start position names the client area's corner.
     SetWindowPos(hwnd_, nullptr, ToPixels(form.StartLeft) + frame.left, ToPixels(form.StartTop) + frame.top, width, height,
@@ -531,8 +535,11 @@ void FormWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
   for (ControlWindow* cw : controls_) cw->Place();
   ApplyFonts();
   if (suggested) {
-    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The system's size for the new DPI; the place is the program's own when
+    // the move came from it.
+    POINT at = placing_ ? placedAt_ : POINT{suggested->left, suggested->top};
+    SetWindowPos(hwnd_, nullptr, at.x, at.y, suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -546,7 +553,19 @@ void FormWindow::Sync(FormProperty what) {
       break;
     case FormProperty::Position: {
       const TwipsRect& p = form_.RequestedPosition();
-      SetWindowPos(hwnd_, nullptr, ToPixels(p.left), ToPixels(p.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      POINT at{ScreenTwipsToPixels(p.left), ScreenTwipsToPixels(p.top)};
+      // A minimised or maximised window is restored, so that it shows at the
+      // new place rather than later at its old restored one.
+      if (IsWindowVisible(hwnd_) && (IsIconic(hwnd_) || IsZoomed(hwnd_))) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+      placing_ = true;
+      placedAt_ = at;
+      SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      // Moved onto a monitor of another DPI, the window was resized for it
+      // (WM_DPICHANGED); its corner stays where it was asked to be.
+      RECT r{};
+      GetWindowRect(hwnd_, &r);
+      if (r.left != at.x || r.top != at.y) SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      placing_ = false;
       break;
     }
     case FormProperty::Visible:
@@ -573,10 +592,12 @@ void FormWindow::Sync(FormProperty what) {
 }
 
 TwipsRect FormWindow::OuterBounds() const {
+  // In the screen's twips, one scale for every monitor: the right edge of one
+  // window is then the left edge of another, whatever DPI each has.
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  return {PixelsToTwips(r.left, dpi_), PixelsToTwips(r.top, dpi_), PixelsToTwips(r.right - r.left, dpi_),
-          PixelsToTwips(r.bottom - r.top, dpi_)};
+  return {ScreenPixelsToTwips(r.left), ScreenPixelsToTwips(r.top), ScreenPixelsToTwips(r.right - r.left),
+          ScreenPixelsToTwips(r.bottom - r.top)};
 }
 
 HBRUSH FormWindow::Brush(COLORREF color) {
