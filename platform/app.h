@@ -17,11 +17,14 @@ class Backend {
  public:
   virtual ~Backend() = default;
   // Creates the form's native window (hidden) and its controls' widgets, and
-  // attaches the peers.
-  virtual void Realise(Form& form) = 0;
+  // attaches the peers. False when the system could not make them all.
+  virtual bool Realise(Form& form) = 0;
   // The last loaded form has been unloaded: the message loop should end.
   virtual void AllUnloaded() {}
 };
+
+// The exit code when the system could not make one of the program's windows.
+inline constexpr int kExitNoWindow = 3;
 
 class App {
  public:
@@ -37,6 +40,9 @@ class App {
   const std::vector<Form*>& Forms() const { return forms_; }
   bool AnyLoaded() const { return !forms_.empty(); }
 
+  // Loads the form: its Form_Load, then its native window. When the window
+  // cannot be made, the program says so and ends (exit code kExitNoWindow)
+  // rather than run on without it.
   void Load(Form& form);
   void Show(Form& form);
   void Unload(Form& form);
@@ -66,6 +72,8 @@ class App {
   void SetExitCode(int code) { exitCode_ = code; }
 
  private:
+  void WindowFailed(Form& form);
+
   System& system_;
   Backend& backend_;
   AppInfo info_;
@@ -75,6 +83,7 @@ class App {
   std::vector<std::unique_ptr<Form>> retired_;
   int depth_ = 0;
   int exitCode_ = 0;
+  bool ending_ = false;
 };
 
 // Holds the one instance of a form class: created at its first use, and

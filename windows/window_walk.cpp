@@ -38,7 +38,11 @@ void Form1::ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view Captio
     ++WalkDepth;
   };
 
-  rt::ListBox& list = WindowList.Get().List1;
+  // The walk fills the window-list dialog: it is created and loaded
+  // (hidden) if it is not loaded yet.
+  Form3& dialog = WindowList.Get();
+  Application().Load(dialog);
+  rt::ListBox& list = dialog.List1;
   std::vector<rt::WindowHandle> levels;  // the window being walked at each level
   enter();
   rt::WindowHandle w = os.GetWindow(StartWindow, rt::kGwChild);
@@ -71,7 +75,9 @@ void Form1::ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view Captio
 }
 
 void Form1::Command7_Click() {
+  // Moving the dialog loads it (hidden) if it is not loaded yet.
   Form3& dialog = WindowList.Get();
+  Application().Load(dialog);
   // Beside the main window: its top, at its right edge (outer frames, in
   // twips, added in single precision).
   rt::TwipsRect main = Bounds();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/dialog_keys.h"
 #include "platform/errors.h"
 
 namespace rt::fake {
@@ -120,9 +121,14 @@ class FakeFormPeer : public FormPeer {
       case FormProperty::Caption: s.caption = form_.Caption(); break;
       case FormProperty::WindowState: s.state = form_.State(); break;
       case FormProperty::Visible:
-        s.shown = form_.Visible();
         s.state = form_.State();
-        if (!s.shown) s.active = false;
+        if (form_.Visible() && !s.shown) {
+          s.shown = true;
+          backend_.Shown(form_);
+        } else if (!form_.Visible() && s.shown) {
+          s.shown = false;
+          backend_.Hidden(form_);
+        }
         break;
       case FormProperty::Position: break;
     }
@@ -146,18 +152,72 @@ class FakeFormPeer : public FormPeer {
 
 }  // namespace
 
-void FakeBackend::Realise(Form& form) {
+bool FakeBackend::Realise(Form& form) {
+  if (std::find(refuseWindows.begin(), refuseWindows.end(), form.Name()) != refuseWindows.end()) return false;
   ++realiseCount;
   FakeFormState& s = forms_[&form];
   s = FakeFormState{};
   s.realised = true;
   form.AttachPeer(std::make_unique<FakeFormPeer>(*this, form));
   for (Control* c : form.Controls()) c->AttachPeer(std::make_unique<FakeControlPeer>(*this, *c));
+  return true;
 }
 
 void FakeBackend::Activate(Form& form) {
   for (auto& [f, s] : forms_) s.active = false;
   forms_[&form].active = true;
+  activation_.erase(std::remove(activation_.begin(), activation_.end(), &form), activation_.end());
+  activation_.push_back(&form);
+}
+
+void FakeBackend::ActivateOtherProgram() {
+  for (auto& [f, s] : forms_) s.active = false;
+}
+
+Form* FakeBackend::ActiveForm() const {
+  for (Form* f : activation_) {
+    auto it = forms_.find(f);
+    if (it != forms_.end() && it->second.active) return f;
+  }
+  return nullptr;
+}
+
+namespace {
+
+bool TakesFocus(const Control& c) {
+  switch (c.Kind()) {
+    case ControlKind::TextBox:
+    case ControlKind::CommandButton:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::ListBox: return c.Enabled() && c.Visible();
+    default: return false;
+  }
+}
+
+}  // namespace
+
+void FakeBackend::Shown(Form& form) {
+  FakeFormState& s = forms_[&form];
+  // A window that opens minimised is not activated.
+  if (form.State() == WindowState::Minimized) return;
+  if (s.focusedControl == 0) {
+    const Control* first = nullptr;
+    for (const Control* c : form.Controls()) {
+      if (TakesFocus(*c) && (!first || c->TabIndex() < first->TabIndex())) first = c;
+    }
+    if (first) s.focusedControl = first->Id();
+  }
+  Activate(form);
+}
+
+void FakeBackend::Hidden(const Form& form) {
+  FakeFormState& s = forms_[&form];
+  bool wasActive = s.active;
+  s.active = false;
+  activation_.erase(std::remove(activation_.begin(), activation_.end(), &form), activation_.end());
+  // The system activates the window that was active before.
+  if (wasActive && !activation_.empty()) Activate(*activation_.back());
 }
 
 void Type(App& app, TextBox& box, ustring_view text) {
@@ -198,9 +258,21 @@ void Tick(App& app, Timer& timer, int count) {
   }
 }
 
-void KeyUp(App& app, Form& form, int keyCode, int shift) {
-  if (form.KeyPreview && form.IsActive()) app.Dispatch([&] { form.Form_KeyUp(keyCode, shift); });
+void KeyDown(App& app, FakeBackend& backend, int keyCode, int shift) {
+  if (Form* form = backend.ActiveForm()) {
+    DialogKeys::KeyPressed(*form, keyCode, shift, form->FindControl(backend.State(*form).focusedControl));
+  }
   app.Idle();
+}
+
+void KeyUp(App& app, FakeBackend& backend, int keyCode, int shift) {
+  if (Form* form = backend.ActiveForm()) DialogKeys::KeyReleased(app, *form, keyCode, shift);
+  app.Idle();
+}
+
+void Press(App& app, FakeBackend& backend, int keyCode, int shift) {
+  KeyDown(app, backend, keyCode, shift);
+  KeyUp(app, backend, keyCode, shift);
 }
 
 }  // namespace rt::fake

@@ -87,19 +87,37 @@ struct FakeFormState {
   int focusedControl = 0;
 };
 
+// Forms become windows of a window system with one active window: showing a
+// form (not minimised) activates it and gives the focus to its first control
+// in tab order that takes the focus, as the real system does; when the active
+// form is hidden, the one that was active before it becomes active again.
+// Keys go to the active form only.
 class FakeBackend : public Backend {
  public:
-  void Realise(Form& form) override;
+  bool Realise(Form& form) override;
   void AllUnloaded() override { quit = true; }
+  // Names of forms whose native window the system refuses to create.
+  std::vector<std::string> refuseWindows;
   // Marks a form the active window, as the user clicking into it would.
   void Activate(Form& form);
+  // Makes none of the program's forms active, as when the user works in
+  // another program.
+  void ActivateOtherProgram();
+  // The active form, or null.
+  Form* ActiveForm() const;
   FakeFormState& State(const Form& form) { return forms_[&form]; }
+
+  // Called by the form peers.
+  void Shown(Form& form);
+  void Hidden(const Form& form);
 
   bool quit = false;
   int realiseCount = 0;
 
  private:
   std::map<const Form*, FakeFormState> forms_;
+  // Forms in the order they were last activated, the active one last.
+  std::vector<Form*> activation_;
 };
 
 // What a user does to the controls, each followed by the message loop's idle
@@ -110,6 +128,11 @@ void Click(App& app, CommandButton& button);
 void Click(App& app, CheckBox& box);
 void Click(App& app, OptionButton& button);
 void Tick(App& app, Timer& timer, int count = 1);
-void KeyUp(App& app, Form& form, int keyCode, int shift);
+// Keys as the keyboard delivers them: to the active form, with the focus on
+// the control the fake last gave it to; the mask is 1 Shift, 2 Ctrl, 4 Alt.
+void KeyDown(App& app, FakeBackend& backend, int keyCode, int shift);
+void KeyUp(App& app, FakeBackend& backend, int keyCode, int shift);
+// Down and up.
+void Press(App& app, FakeBackend& backend, int keyCode, int shift);
 
 }  // namespace rt::fake

@@ -1,5 +1,7 @@
 // Activating a window on Windows.
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "platform/activation.h"
@@ -16,10 +18,14 @@ using IsHungAppWindowFn = BOOL(WINAPI*)(HWND);
 
 BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
   if (!::IsWindowVisible(window)) return TRUE;
-  wchar_t title[512] = {};
-  int n = ::GetWindowTextW(window, title, 512);
+  // The whole title, however long: a caption matches only in full.
+  int length = ::GetWindowTextLengthW(window);
+  if (length <= 0) return TRUE;
+  std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
+  int n = ::GetWindowTextW(window, title.data(), length + 1);
   if (n <= 0) return TRUE;
-  reinterpret_cast<std::vector<WindowSystem::TopWindow>*>(param)->push_back({W(window), ustring(title, title + n)});
+  reinterpret_cast<std::vector<WindowSystem::TopWindow>*>(param)->push_back(
+      {W(window), ustring(title.begin(), title.begin() + std::min(n, length))});
   return TRUE;
 }
 

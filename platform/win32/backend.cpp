@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "platform/dialog_keys.h"
 #include "platform/win32/dpi.h"
 
 namespace rt::win32 {
@@ -14,7 +15,11 @@ namespace rt::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"StrumletForm";
+constexpr wchar_t kApplicationClass[] = L"StrumletApplication";
 constexpr UINT_PTR kTimerBase = 0x7000;
+// Posted to a form when the system refused one of its timers: wParam the
+// timer's id, lParam the system's error code.
+constexpr UINT kTimerFailedMessage = WM_APP + 1;
 
 class FormWindow;
 
@@ -89,6 +94,10 @@ class FormWindow : public FormPeer {
   HWND toolTip_ = nullptr;
   bool dead_ = false;
   bool shownOnce_ = false;
+  // While the program places the window: the top-left corner it must keep,
+  // in screen pixels, when a change of monitor changes its DPI.
+  bool placing_ = false;
+  POINT placedAt_{};
   HWND lastFocus_ = nullptr;
   std::vector<ControlWindow*> controls_;
   std::map<COLORREF, HBRUSH> brushes_;
@@ -176,7 +185,13 @@ class TimerWindow : public ControlWindow {
       due = anchor_ + (period_ + 1) * interval;
     }
     UINT delay = static_cast<UINT>(std::max<std::uint64_t>(USER_TIMER_MINIMUM, due - now));
-    SetTimer(owner_.Hwnd(), Id(), delay, nullptr);
+    if (SetTimer(owner_.Hwnd(), Id(), delay, nullptr) == 0) {
+      // Not running, and said so: reported from the message loop, where a
+      // message box may be shown.
+      running_ = false;
+      PostMessageW(owner_.Hwnd(), kTimerFailedMessage, Id(), static_cast<LPARAM>(GetLastError()));
+      return;
+    }
     running_ = true;
   }
 
@@ -235,8 +250,15 @@ void ControlWindow::Sync(Property what) {
         SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
         native = 0;
       }
+      // Entry i of the box is entry i of the list. When the box takes no
+      // more (LB_ERR, LB_ERRSPACE) it shows the first entries only, never
+      // a later entry in an earlier place; the next change tries again.
       for (int i = static_cast<int>(native); i < list.ListCount(); ++i) {
-        SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(list.List(i)).c_str()));
+        LRESULT added = SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(list.List(i)).c_str()));
+        if (added != i) {
+          if (added >= 0) SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(added), 0);
+          break;
+        }
       }
       break;
     }
@@ -322,18 +344,13 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
   dpi_ = SystemDpi();
   DWORD style = FormStyle(form);
   DWORD ex = FormExStyle(form);
-  HWND owner = nullptr;
-  if (!form.ShowInTaskbar) {
-    // An owned window has no taskbar button; the first loaded form owns it.
-    for (Form* other : form.Application().Forms()) {
-      if (other != &form && other->Peer()) {
-        owner = static_cast<FormWindow*>(other->Peer())->Hwnd();
-        break;
-      }
-    }
-  }
+  // A window without a taskbar button is owned by the hidden application
+  // window, as desktop runtimes do it: owned by no form, it neither stays
+  // above one nor takes the activation when that form comes to the front.
+  HWND owner = form.ShowInTaskbar ? nullptr : backend.ApplicationWindow();
   hwnd_ = CreateWindowExW(ex, kFormClass, Wide(form.Caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, owner, nullptr, backend.Instance(), this);
+  if (!hwnd_) return;  // Realise reports it
   dpi_ = WindowDpi(hwnd_);
 
   RECT frame{0, 0, ToPixels(form.ClientWidth), ToPixels(form.ClientHeight)};
@@ -341,8 +358,8 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
   int width = frame.right - frame.left;
   int height = frame.bottom - frame.top;
   if (form.WasMoved()) {
-    SetWindowPos(hwnd_, nullptr, ToPixels(form.RequestedPosition().left), ToPixels(form.RequestedPosition().top), width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, ScreenTwipsToPixels(form.RequestedPosition().left),
+                 ScreenTwipsToPixels(form.RequestedPosition().top), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else if (form.StartUp == StartPosition::Manual) {
     // The start position names the client area's corner.
     SetWindowPos(hwnd_, nullptr, ToPixels(form.StartLeft) + frame.left, ToPixels(form.StartTop) + frame.top, width, height,
@@ -355,11 +372,14 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : form_(form) {
 FormWindow::~FormWindow() {
   dead_ = true;
   Windows().erase(hwnd_);
+  // The tooltip is owned by the form's window, which would destroy it too:
+  // it goes first, while its handle is still its own.
+  if (toolTip_) DestroyWindow(toolTip_);
+  toolTip_ = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
   if (font_) DeleteObject(font_);
   if (largeFont_) DeleteObject(largeFont_);
-  if (toolTip_) DestroyWindow(toolTip_);
 }
 
 ControlWindow* FormWindow::FindById(int id) const {
@@ -515,8 +535,11 @@ void FormWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
   for (ControlWindow* cw : controls_) cw->Place();
   ApplyFonts();
   if (suggested) {
-    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The system's size for the new DPI; the place is the program's own when
+    // the move came from it.
+    POINT at = placing_ ? placedAt_ : POINT{suggested->left, suggested->top};
+    SetWindowPos(hwnd_, nullptr, at.x, at.y, suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -530,7 +553,19 @@ void FormWindow::Sync(FormProperty what) {
       break;
     case FormProperty::Position: {
       const TwipsRect& p = form_.RequestedPosition();
-      SetWindowPos(hwnd_, nullptr, ToPixels(p.left), ToPixels(p.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      POINT at{ScreenTwipsToPixels(p.left), ScreenTwipsToPixels(p.top)};
+      // A minimised or maximised window is restored, so that it shows at the
+      // new place rather than later at its old restored one.
+      if (IsWindowVisible(hwnd_) && (IsIconic(hwnd_) || IsZoomed(hwnd_))) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+      placing_ = true;
+      placedAt_ = at;
+      SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      // Moved onto a monitor of another DPI, the window was resized for it
+      // (WM_DPICHANGED); its corner stays where it was asked to be.
+      RECT r{};
+      GetWindowRect(hwnd_, &r);
+      if (r.left != at.x || r.top != at.y) SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      placing_ = false;
       break;
     }
     case FormProperty::Visible:
@@ -557,10 +592,12 @@ void FormWindow::Sync(FormProperty what) {
 }
 
 TwipsRect FormWindow::OuterBounds() const {
+  // In the screen's twips, one scale for every monitor: the right edge of one
+  // window is then the left edge of another, whatever DPI each has.
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  return {PixelsToTwips(r.left, dpi_), PixelsToTwips(r.top, dpi_), PixelsToTwips(r.right - r.left, dpi_),
-          PixelsToTwips(r.bottom - r.top, dpi_)};
+  return {ScreenPixelsToTwips(r.left), ScreenPixelsToTwips(r.top), ScreenPixelsToTwips(r.right - r.left),
+          ScreenPixelsToTwips(r.bottom - r.top)};
 }
 
 HBRUSH FormWindow::Brush(COLORREF color) {
@@ -590,32 +627,18 @@ LRESULT FormWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       if (dead_) return 0;
       HWND child = reinterpret_cast<HWND>(lParam);
-      WORD id = LOWORD(wParam);
       WORD code = HIWORD(wParam);
       if (child) {
         if (ControlWindow* c = FindByHwnd(child)) c->OnCommand(code);
         return 0;
       }
-      // Enter and Esc, from the dialog navigation: the default and the cancel
-      // button answer them.
-      if (id == IDOK || id == IDCANCEL) {
-        for (Control* c : form_.Controls()) {
-          if (c->Kind() != ControlKind::CommandButton) continue;
-          auto* button = static_cast<CommandButton*>(c);
-          if ((id == IDOK && button->Default) || (id == IDCANCEL && button->Cancel)) {
-            button->UserClick();
-            break;
-          }
-        }
-      }
+      // IDOK and IDCANCEL come from the dialog navigation for Enter and Esc;
+      // the message loop has already given those keys to the form's rules.
       return 0;
     }
     case DM_GETDEFID:
-      for (Control* c : form_.Controls()) {
-        if (c->Kind() == ControlKind::CommandButton && static_cast<CommandButton*>(c)->Default) {
-          return MAKELRESULT(c->Id(), DC_HASDEFID);
-        }
-      }
+      // Asked by the dialog navigation, to draw the default button's frame.
+      if (CommandButton* button = DialogKeys::DefaultButton(form_)) return MAKELRESULT(button->Id(), DC_HASDEFID);
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
@@ -635,6 +658,22 @@ LRESULT FormWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (!dead_ && wParam >= kTimerBase) {
         if (ControlWindow* c = FindById(static_cast<int>(wParam - kTimerBase))) c->OnTimer();
+      }
+      return 0;
+    case kTimerFailedMessage:
+      if (!dead_ && wParam >= kTimerBase) {
+        ControlWindow* c = FindById(static_cast<int>(wParam - kTimerBase));
+        if (c && c->Model().Kind() == ControlKind::Timer) {
+          auto& timer = static_cast<Timer&>(c->Model());
+          ustring error = DecimalText(static_cast<int>(lParam));
+          app.Dispatch([&app, &timer, error] {
+            // Stopped, so that enabling it again (Restart Counter, F1,
+            // Resume) tries again.
+            timer.SetTimerEnabled(false);
+            app.MsgBox(u"Windows could not start the timer (error " + error +
+                       u"): the countdown stands still. Restart the counter to try again.");
+          });
+        }
       }
       return 0;
     case WM_ACTIVATE:
@@ -732,6 +771,7 @@ std::unique_ptr<ControlWindow> MakeControl(FormWindow& owner, Control& control, 
   HWND hwnd = CreateWindowExW(ex, cls, Wide(text).c_str(), style, 0, 0, 0, 0, owner.Hwnd(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner.Hwnd(), GWLP_HINSTANCE)), nullptr);
+  if (!hwnd) return nullptr;  // the system refused: the form cannot be shown
   auto peer = std::make_unique<ControlWindow>(owner, control, hwnd);
   if (!control.ToolTipText().empty()) owner.AddToolTip(hwnd, control.ToolTipText());
   peer->Place();
@@ -753,6 +793,12 @@ std::unique_ptr<ControlWindow> MakeControl(FormWindow& owner, Control& control, 
   return peer;
 }
 
+// The modifier keys held now, as the forms' key rules count them.
+int ShiftMask() {
+  return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
+         (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+}
+
 }  // namespace
 
 std::wstring Wide(ustring_view text) { return std::wstring(text.begin(), text.end()); }
@@ -766,10 +812,32 @@ ustring WindowText(HWND window) {
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {}
 
-void Win32Backend::Realise(Form& form) {
+Win32Backend::~Win32Backend() {
+  if (applicationWindow_) DestroyWindow(applicationWindow_);
+}
+
+HWND Win32Backend::ApplicationWindow() {
+  if (!applicationWindow_) {
+    static const bool registered = [this] {
+      WNDCLASSEXW wc{};
+      wc.cbSize = sizeof(wc);
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.hInstance = instance_;
+      wc.lpszClassName = kApplicationClass;
+      return RegisterClassExW(&wc) != 0;
+    }();
+    if (!registered) return nullptr;
+    // Never shown: no taskbar button, no place on the screen.
+    applicationWindow_ = CreateWindowExW(0, kApplicationClass, L"Strumlet", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  }
+  return applicationWindow_;
+}
+
+bool Win32Backend::Realise(Form& form) {
   auto window = std::make_unique<FormWindow>(*this, form);
   FormWindow& owner = *window;
   form.AttachPeer(std::move(window));
+  if (!owner.Hwnd()) return false;
   // Child windows are made in tab order, which is also the order the dialog
   // navigation follows.
   std::vector<Control*> ordered = form.Controls();
@@ -780,11 +848,18 @@ void Win32Backend::Realise(Form& form) {
     return a->TabIndex() < b->TabIndex();
   });
   const Control* previous = nullptr;
+  bool complete = true;
   for (Control* c : ordered) {
-    c->AttachPeer(MakeControl(owner, *c, previous));
+    auto peer = MakeControl(owner, *c, previous);
+    if (!peer) {
+      complete = false;
+      break;
+    }
+    c->AttachPeer(std::move(peer));
     previous = c;
   }
-  owner.ApplyFonts();
+  if (complete) owner.ApplyFonts();
+  return complete;
 }
 
 void Win32Backend::AllUnloaded() { PostQuitMessage(0); }
@@ -796,22 +871,26 @@ void Win32Backend::Run(App& app) {
     if (got == 0 || got == -1) break;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     auto it = root ? Windows().find(root) : Windows().end();
-    FormWindow* form = it != Windows().end() ? it->second : nullptr;
-    if (form && !form->Dead() && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
-      // Key preview: the form sees the released key first; the focused
-      // control still gets it as usual.
-      Form& model = form->Model();
-      if (model.KeyPreview && GetActiveWindow() == root) {
-        int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-        int key = static_cast<int>(msg.wParam);
-        app.Dispatch([&model, key, shift] { model.Form_KeyUp(key, shift); });
-      }
+    FormWindow* form = it != Windows().end() && !it->second->Dead() ? it->second : nullptr;
+    // Keys follow the forms' keyboard rules (platform/dialog_keys.h): key
+    // preview on release, the default and cancel buttons on press.
+    bool navigation = form != nullptr;
+    bool used = false;
+    if (form && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
+      // The form sees the released key first; the focused control still gets
+      // it as usual.
+      DialogKeys::KeyReleased(app, form->Model(), static_cast<int>(msg.wParam), ShiftMask());
+    } else if (form && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+      ControlWindow* focused = form->FindByHwnd(GetFocus());
+      KeyDownAnswer answer = DialogKeys::KeyPressed(form->Model(), static_cast<int>(msg.wParam), ShiftMask(),
+                                                    focused ? &focused->Model() : nullptr);
+      used = answer.click != nullptr;
+      navigation = answer.toNavigation;
     }
-    // Esc with Ctrl or Alt is not the cancel key: the dialog navigation
-    // would click the cancel button for it all the same.
-    bool modifiedEscape = (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE &&
-                          (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0);
-    if (!(form && !form->Dead() && !modifiedEscape && IsDialogMessageW(root, &msg))) {
+    // A handler may have unloaded the form: its window only waits to be
+    // destroyed.
+    if (form && form->Dead()) navigation = false;
+    if (!used && !(navigation && IsDialogMessageW(root, &msg))) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -14,15 +14,22 @@ namespace rt::win32 {
 class Win32Backend : public Backend {
  public:
   explicit Win32Backend(HINSTANCE instance);
-  void Realise(Form& form) override;
+  ~Win32Backend() override;
+  Win32Backend(const Win32Backend&) = delete;
+  Win32Backend& operator=(const Win32Backend&) = delete;
+  bool Realise(Form& form) override;
   void AllUnloaded() override;
   // Runs the message loop until no form is loaded.
   void Run(App& app);
 
   HINSTANCE Instance() const { return instance_; }
+  // The hidden application window that owns the forms without a taskbar
+  // button, made at its first use (null if it cannot be made).
+  HWND ApplicationWindow();
 
  private:
   HINSTANCE instance_;
+  HWND applicationWindow_ = nullptr;
 };
 
 // Text of a native window as UTF-16.

@@ -33,6 +33,10 @@ UINT SystemDpi() {
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
+int ScreenTwipsToPixels(int twips) { return TwipsToPixels(twips, SystemDpi()); }
+
+int ScreenPixelsToTwips(int pixels) { return PixelsToTwips(pixels, SystemDpi()); }
+
 UINT WindowDpi(HWND window) {
   static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>("GetDpiForWindow");
   if (getDpiForWindow && window) {

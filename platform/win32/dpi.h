@@ -12,6 +12,11 @@ int TwipsToPixels(int twips, UINT dpi);
 int PixelsToTwips(int pixels, UINT dpi);
 
 UINT SystemDpi();
+// Positions and sizes on the screen, in twips at one scale for the whole
+// screen (the system DPI), whatever monitor they fall on: a window's right
+// edge in twips converts back to the same pixel on every monitor.
+int ScreenTwipsToPixels(int twips);
+int ScreenPixelsToTwips(int pixels);
 UINT WindowDpi(HWND window);
 BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, UINT dpi);
 // The system's message font at that DPI.

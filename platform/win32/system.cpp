@@ -52,10 +52,13 @@ bool Win32System::SetClipboardText(ustring_view text) {
     ok = memory != nullptr;
     if (ok) {
       auto* target = static_cast<wchar_t*>(GlobalLock(memory));
-      for (std::size_t i = 0; i < text.size(); ++i) target[i] = static_cast<wchar_t>(text[i]);
-      target[text.size()] = L'\0';
-      GlobalUnlock(memory);
-      ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+      ok = target != nullptr;
+      if (ok) {
+        for (std::size_t i = 0; i < text.size(); ++i) target[i] = static_cast<wchar_t>(text[i]);
+        target[text.size()] = L'\0';
+        GlobalUnlock(memory);
+        ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+      }
       if (!ok) GlobalFree(memory);
     }
   }

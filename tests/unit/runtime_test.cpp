@@ -165,4 +165,38 @@ TEST_F(Fixture, UntrappedErrorsGetTheDefaultMessageAndTheProgramGoesOn) {
   EXPECT_EQ(app.HandlerDepth(), 0);
 }
 
+TEST_F(Fixture, AnythingAHandlerThrowsStopsAtTheDispatcher) {
+  struct NotAnException {};
+  TestForm one(app, log, "one");
+  one.Show();
+  const struct {
+    const char* name;
+    std::function<void()> raise;
+    const char16_t* message;
+  } cases[] = {
+      {"runtime error", [] { throw rt::RuntimeError(rt::ErrorCode::NotFound, "gone"); }, u"Run-time error '53':\r\n\r\ngone"},
+      {"standard exception", [] { throw std::length_error("too long"); }, u"Run-time error:\r\n\r\ntoo long"},
+      {"an int", [] { throw 42; }, u"Run-time error:\r\n\r\nAn error of unknown kind ended the action."},
+      {"a class of its own", [] { throw NotAnException{}; },
+       u"Run-time error:\r\n\r\nAn error of unknown kind ended the action."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    os.calls.clear();
+    TestForm second(app, log, "second");
+    second.Show();
+    // The handler unloads a form before it fails: its window must still be
+    // released once the handler is over.
+    EXPECT_NO_THROW(app.Dispatch([&] {
+      second.Unload();
+      c.raise();
+    }));
+    EXPECT_EQ(os.Texts("MsgBox"), std::vector<rt::ustring>{c.message});
+    EXPECT_EQ(app.HandlerDepth(), 0);
+    EXPECT_EQ(second.Peer(), nullptr);
+    app.Idle();
+    EXPECT_EQ(app.Forms(), std::vector<rt::Form*>{&one}) << "only the unloaded form is gone";
+  }
+}
+
 }  // namespace

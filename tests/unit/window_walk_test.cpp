@@ -100,8 +100,12 @@ TEST(WindowWalk, StartedBelowTheDesktopAddsNothing) {
   rt::WindowHandle top = h.os.AddWindow(1, {u"Top"});
   h.os.AddWindow(top, {u"Child", u"W", top});
   h.main().ListTopWindows(top, u"*", u"*");
-  EXPECT_EQ(h.main().WindowList.IfLoaded(), nullptr) << "loaded but never shown";
-  EXPECT_TRUE(h.main().WindowList.Get().List1.Items().empty());
+  auto* dialog = h.main().WindowList.IfLoaded();
+  ASSERT_NE(dialog, nullptr) << "the walk loads the dialog it fills";
+  EXPECT_FALSE(dialog->Visible()) << "loaded but never shown";
+  EXPECT_TRUE(h.backend.State(*dialog).realised);
+  EXPECT_FALSE(h.backend.State(*dialog).shown);
+  EXPECT_TRUE(dialog->List1.Items().empty());
   EXPECT_EQ(h.main().WalkDepth, 0);
 }
 
@@ -112,7 +116,10 @@ TEST(WindowWalk, PatternsFilterCaptionsAndClasses) {
   h.os.AddWindow(1, {u"Calculator", u"CalcFrame"});
   h.main().ListTopWindows(0, u"*Notepad", u"*");
   h.main().ListTopWindows(0, u"*", u"Calc*");
-  EXPECT_EQ(h.main().WindowList.Get().List1.Items(), (std::vector<rt::ustring>{u"Untitled - Notepad", u"Calculator"}));
+  auto* dialog = h.main().WindowList.IfLoaded();
+  ASSERT_NE(dialog, nullptr) << "the walk loads the dialog it fills";
+  EXPECT_FALSE(h.backend.State(*dialog).shown);
+  EXPECT_EQ(dialog->List1.Items(), (std::vector<rt::ustring>{u"Untitled - Notepad", u"Calculator"}));
 }
 
 TEST(WindowWalk, AVeryDeepTreeEndsInAnErrorNotACrash) {

@@ -43,17 +43,11 @@ void ClickInto(HWND control) {
   SendInput(2, in, sizeof(INPUT));
 }
 
-// Brings a window of another process to the front. The window manager may
-// hand the activation on (to an owned window, say), so the request is
-// repeated until the window has stayed in front for several checks in a row.
+// Brings a window of another process to the front once, as a user's click
+// on it does, and waits until it is the foreground window.
 bool Foreground(HWND window) {
-  int inFront = 0;
-  return WaitFor([&] {
-    if (GetForegroundWindow() == window) return ++inFront >= 5;
-    inFront = 0;
-    SetForegroundWindow(window);
-    return false;
-  }, 30s);
+  SetForegroundWindow(window);
+  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
 }
 
 std::wstring Clipboard() {
@@ -121,11 +115,30 @@ TEST(RealMainWindow, ShiftEscClosesTheMainWindowWithHelpAndAbout) {
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr);
   Click(program.Control(main, ids::kCommand3));
-  ASSERT_NE(program.WaitWindow(L"Help"), nullptr);
+  HWND help = program.WaitWindow(L"Help");
+  ASSERT_NE(help, nullptr);
   Click(program.Control(main, ids::kCommand5));
-  ASSERT_NE(program.WaitWindow(L"About Strumlet"), nullptr);
-  Click(program.Control(main, ids::kCommand3));  // a second click opens no second help
+  HWND about = program.WaitWindow(L"About Strumlet");
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == about; })) << "a window that opens is active";
+  // A second click opens no second help. Sent, not posted: it has been
+  // handled when the call returns.
+  DWORD_PTR result = 0;
+  ASSERT_NE(SendMessageTimeoutW(program.Control(main, ids::kCommand3), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 30000, &result), 0);
+  // The user brings the main window to the front once; its keys then reach
+  // it, not the About or the help window (where Esc would close them).
   ASSERT_TRUE(Foreground(main));
+  Keys({}, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kCommand2) == L"&Resume Counter"; }));
+  EXPECT_TRUE(IsWindowVisible(about)) << "Esc went to the About window";
+  EXPECT_TRUE(IsWindowVisible(help)) << "Esc went to the help window";
+  EXPECT_EQ(GetForegroundWindow(), main);
+  // About, without a taskbar button, belongs to a hidden window, not to the
+  // main window.
+  HWND owner = GetWindow(about, GW_OWNER);
+  EXPECT_NE(owner, nullptr);
+  EXPECT_NE(owner, main);
+  EXPECT_FALSE(IsWindowVisible(owner));
   EXPECT_EQ(TopWindows(program.Pid(), L"", L"Help").size(), 1u);
   Keys({VK_SHIFT}, VK_ESCAPE);
   EXPECT_EQ(program.WaitExit(), 0);

@@ -146,4 +146,18 @@ TEST(RealSend, AMinimisedProgramActivatesACoveredTarget) {
   EXPECT_EQ(GetForegroundWindow(), notepad.Window()) << "the target came to the front";
 }
 
+TEST(RealSend, ALongCaptionIsMatchedInFull) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  // Longer than any fixed title buffer of the usual sizes.
+  std::wstring caption;
+  for (int i = 0; caption.size() < 600; ++i) caption += L"long caption " + std::to_wstring(i) + L" ";
+  caption.resize(600);
+  ASSERT_TRUE(SetWindowTextW(notepad.Window(), caption.c_str()));
+  ASSERT_TRUE(WaitFor([&] { return TextOf(notepad.Window()) == caption; }));
+  Program program(L"/" + caption + L"/typed/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"typed");
+}
+
 }  // namespace

@@ -47,8 +47,8 @@ TEST(RealWindowList, ListsNotepadAndPickingItTypesIntoIt) {
   RECT mainRect{}, dialogRect{};
   GetWindowRect(main, &mainRect);
   GetWindowRect(dialog, &dialogRect);
-  EXPECT_NEAR(dialogRect.left, mainRect.right, 2);
-  EXPECT_NEAR(dialogRect.top, mainRect.top, 2);
+  EXPECT_EQ(dialogRect.left, mainRect.right);
+  EXPECT_EQ(dialogRect.top, mainRect.top);
 
   // Pick the entry with the mouse.
   RECT item{};
@@ -64,6 +64,51 @@ TEST(RealWindowList, ListsNotepadAndPickingItTypesIntoIt) {
   Click(program.Control(main, ids::kSendNow));
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(notepad.Text(), L"picked\r\n");
+}
+
+TEST(RealWindowList, AMinimisedOrMaximisedListIsRestoredAtTheMainWindowsRightEdge) {
+  Program program(L"/Nothing Here 4711/x/600/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND button = program.Control(main, ids::kCommand7);
+  // Sent, not posted: the click has been handled when the call returns.
+  auto listWindows = [&] {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 30000, &result) != 0;
+  };
+  ASSERT_TRUE(listWindows());
+  HWND dialog = program.WaitWindow(L"Window list");
+  ASSERT_NE(dialog, nullptr);
+  auto besideMain = [&] {
+    RECT m{}, d{};
+    GetWindowRect(main, &m);
+    GetWindowRect(dialog, &d);
+    return !IsIconic(dialog) && !IsZoomed(dialog) && d.left == m.right && d.top == m.top;
+  };
+  EXPECT_TRUE(WaitFor(besideMain));
+  const struct {
+    const char* name;
+    int show;
+    int mainLeft, mainTop;
+  } cases[] = {
+      {"minimised", SW_MINIMIZE, 200, 150},
+      {"maximised", SW_MAXIMIZE, 40, 60},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShowWindow(dialog, c.show);
+    ASSERT_TRUE(WaitFor([&] { return c.show == SW_MINIMIZE ? IsIconic(dialog) != 0 : IsZoomed(dialog) != 0; }));
+    // The main window has moved in the meantime.
+    SetWindowPos(main, nullptr, c.mainLeft, c.mainTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] {
+      RECT m{};
+      GetWindowRect(main, &m);
+      return m.left == c.mainLeft && m.top == c.mainTop;
+    }));
+    ASSERT_TRUE(listWindows());
+    EXPECT_TRUE(WaitFor(besideMain)) << "restored beside the main window";
+  }
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 }  // namespace
