@@ -1,6 +1,6 @@
 #include "info/frm_about.h"
 
-#include "mainwin/form1_ids.h"
+#include "info/frm_about_ids.h"
 #include "strumlet_version.h"
 
 namespace strumlet {

@@ -148,7 +148,7 @@ TEST(Countdown, DisplayAndStatusLabel) {
   rt::fake::Tick(h.app, h.main().Timer1);  // count 1: the target is missing
   EXPECT_EQ(h.main().Label2.Caption(), u"Window not found!");
   EXPECT_EQ(h.main().Label2.BackColor(), rt::kRed);
-  EXPECT_EQ(h.main().Counter, 0);
+  EXPECT_EQ(h.main().Run.Counter, 0);
   h.os.activatable = {u"Target"};
   rt::fake::Tick(h.app, h.main().Timer1, 3);  // -1 reload 3, then 2, 1 activates
   EXPECT_EQ(h.main().Label2.Caption(), u"Window not found!") << "red until the next send";
@@ -182,7 +182,7 @@ TEST(Countdown, SendNow) {
   f.Command2.SetCaption(u"&Resume Counter");
   rt::fake::Click(h.app, f.SendNow);
   EXPECT_TRUE(f.Timer1.TimerEnabled());
-  EXPECT_EQ(f.Counter, 2);
+  EXPECT_EQ(f.Run.Counter, 2);
   EXPECT_EQ(f.Command2.Caption(), u"P&ause Counter");
   EXPECT_EQ(RunTicks(h, 2), (std::vector<std::string>{"1 AppActivate:Target", "0 SendKeys:x"}));
 }
@@ -192,7 +192,7 @@ TEST(Countdown, SendNowAfterAOnceSendDoesNotSendAgain) {
   h.os.activatable = {u"Target"};
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1, 2);
-  EXPECT_EQ(h.main().RunFinished, 1);
+  EXPECT_EQ(h.main().Run.RunFinished, 1);
   rt::fake::Click(h.app, h.main().SendNow);
   rt::fake::Tick(h.app, h.main().Timer1);
   EXPECT_FALSE(h.main().Loaded());
@@ -445,10 +445,10 @@ TEST(Countdown, Check1SwitchedDuringARun) {
   Harness h(u"/T/x/3/loop");
   h.Start();
   rt::fake::Click(h.app, h.main().Check1);
-  EXPECT_EQ(h.main().NoTarget, -1);
+  EXPECT_EQ(h.main().Run.NoTarget, -1);
   EXPECT_FALSE(h.main().Text1.Enabled());
   rt::fake::Click(h.app, h.main().Check1);
-  EXPECT_EQ(h.main().NoTarget, 0);
+  EXPECT_EQ(h.main().Run.NoTarget, 0);
   EXPECT_TRUE(h.main().Text1.Enabled());
 }
 

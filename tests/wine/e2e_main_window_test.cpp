@@ -5,6 +5,7 @@
 #include <string>
 
 #include "info/frm_about.h"
+#include "info/frm_about_ids.h"
 #include "mainwin/form1_ids.h"
 #include "program_driver.h"
 
