@@ -212,7 +212,7 @@ TEST(AboutWindow, ShowsTitleVersionAndCopiesTheAddress) {
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->Caption(), u"About Strumlet");
   EXPECT_EQ(about->lblTitle.Caption(), u"Strumlet");
-  EXPECT_EQ(about->lblVersion.Caption(), u"Version 1.1.48");
+  EXPECT_EQ(about->lblVersion.Caption(), u"Version " STRUMLET_SHOWN_VERSION);
   rt::ustring address = strumlet::HomepageAddress();
   EXPECT_FALSE(address.empty());
   EXPECT_EQ(h.os.clipboard, address);
