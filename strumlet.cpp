@@ -1,5 +1,7 @@
 #include "strumlet.h"
 
+#include "platform/entry.h"
+
 namespace strumlet {
 
 Program::Program(rt::App& app) : app_(app), form1_(app) {}
@@ -9,3 +11,10 @@ void Program::Start() { form1_.Show(); }
 int Program::ExitCode() const { return app_.ExitCode(); }
 
 }  // namespace strumlet
+
+int rt::RunProgram(App& app, const std::function<void()>& messageLoop) {
+  strumlet::Program program(app);
+  program.Start();
+  messageLoop();
+  return program.ExitCode();
+}

@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto boxes = os.Texts("MsgBox");
   strumlet::Form1& f = program.Main();
   if (boxes.empty()) {
-    Check(f.KeyParts.has_value());
-    Check(f.Counter == rt::IntervalConversion(f.Text3.Text()));
+    Check(f.Run.KeyParts.has_value());
+    Check(f.Run.Counter == rt::IntervalConversion(f.Text3.Text()));
   } else {
     Check(boxes.size() == 1 && f.ArgumentErrorReported());
   }

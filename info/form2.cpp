@@ -1,6 +1,6 @@
 #include "info/form2.h"
 
-#include "mainwin/form1_ids.h"
+#include "info/form2_ids.h"
 
 namespace strumlet {
 

@@ -1,6 +1,7 @@
 #include "info/frm_about.h"
 
-#include "mainwin/form1_ids.h"
+#include "info/frm_about_ids.h"
+#include "platform/resource_ids.h"
 #include "strumlet_version.h"
 
 namespace strumlet {
@@ -8,7 +9,8 @@ namespace strumlet {
 namespace {
 
 // The first description line, assembled from its character codes at run
-// time.
+// time: the codes are ASCII and spell "Types your keys on a countdown."
+// (84 'T', 121 'y', 112 'p', 101 'e', 115 's', 32 blank, and so on).
 constexpr char16_t kDescriptionCodes[] = {84, 121, 112, 101, 115, 32, 121, 111, 117, 114, 32, 107, 101, 121, 115,
                                           32, 111, 110, 32, 97, 32, 99, 111, 117, 110, 116, 100, 111, 119, 110, 46};
 
@@ -38,7 +40,7 @@ frmAbout::frmAbout(rt::App& app)
 
   picIcon.Move(240, 240, 540, 540);
   picIcon.SetTabIndex(1);
-  picIcon.IconResource = 2;
+  picIcon.IconResource = STRUMLET_ICON_ABOUT;
   cmdOK.Move(4245, 2040, 1260, 345);
   cmdOK.SetTabIndex(0);
   cmdOK.SetCaption(u"OK");

@@ -2,8 +2,8 @@
 
 #include "mainwin/form1_ids.h"
 #include "platform/errors.h"
-#include "platform/numeric.h"
 #include "runner/key_script.h"
+#include "windows/window_walk.h"
 
 namespace strumlet {
 
@@ -32,6 +32,7 @@ Form1::Form1(rt::App& app)
       mLoop(*this, kLoop, "mLoop"),
       mPersist(*this, kPersist, "mPersist"),
       Timer1(*this, kTimer1, "Timer1"),
+      Run(RunnerControls{*this, Text1, Text2, Text3, Label1, Label2, mOnce, mLoop, mPersist, Check1, Timer1, Command2}),
       HelpWindow(app),
       AboutWindow(app),
       WindowList(app) {
@@ -114,22 +115,26 @@ Form1::Form1(rt::App& app)
   Command7.Click = [this] { Command7_Click(); };
 }
 
-void Form1::Check1_Click() {
-  if (Check1.Value() == 1) {
-    NoTarget = -1;
-    Text1.SetEnabled(false);
-  }
-  if (Check1.Value() == 0) {
-    NoTarget = 0;
-    Text1.SetEnabled(true);
+void Form1::Form_Load() {
+  if (!Run.Start()) {
+    // Whatever went wrong, the user sees the help next to the message.
+    HelpWindow.Get().Show();
+    Application().MsgBox(u"Error in arguments (parameters). Please read help file!");
   }
 }
 
+void Form1::Text2_Change() { Run.KeyScriptChanged(); }
+
+void Form1::Timer1_Timer() { Run.Tick(); }
+
+void Form1::SendNow_Click() { Run.SendNow(); }
+
+void Form1::Check1_Click() { Run.NoTargetChanged(); }
+
 void Form1::Command1_Click() {
-  Timer1.SetTimerEnabled(true);
-  Command2.SetCaption(u"P&ause Counter");
+  Run.SetCounting(true);
   try {
-    Counter = rt::IntervalConversion(Text3.Text());
+    Run.LoadCount();
   } catch (const rt::RuntimeError&) {
     // The count goes on from where it was; the user learns why it was not
     // restarted.
@@ -138,15 +143,7 @@ void Form1::Command1_Click() {
   }
 }
 
-void Form1::Command2_Click() {
-  if (!Timer1.TimerEnabled()) {
-    Timer1.SetTimerEnabled(true);
-    Command2.SetCaption(u"P&ause Counter");
-  } else {
-    Timer1.SetTimerEnabled(false);
-    Command2.SetCaption(u"&Resume Counter");
-  }
-}
+void Form1::Command2_Click() { Run.SetCounting(!Run.Counting()); }
 
 void Form1::Command3_Click() { HelpWindow.Get().Show(); }
 
@@ -156,13 +153,11 @@ void Form1::Form_KeyUp(int keyCode, int shift) {
   constexpr int kEscape = 27;
   constexpr int kF1 = 112;
   if (keyCode == kEscape && shift == 0) {
-    Timer1.SetTimerEnabled(false);
-    Command2.SetCaption(u"&Resume Counter");
+    Run.SetCounting(false);
     SendNow.SetFocus();
   }
   if (keyCode == kF1) {
-    Timer1.SetTimerEnabled(true);
-    Command2.SetCaption(u"P&ause Counter");
+    Run.SetCounting(true);
     Command2.SetFocus();
   }
   if (keyCode == kEscape && shift == 1) Unload();
@@ -178,6 +173,31 @@ void Form1::Form_Unload(int& cancel) {
   for (int i = n - 1; i >= 0; --i) {
     if (i < static_cast<int>(forms.size())) forms[static_cast<std::size_t>(i)]->Unload();
   }
+}
+
+void Form1::ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view CaptionPattern, rt::ustring_view ClassPattern) {
+  // The walk fills the window-list dialog: it is created and loaded
+  // (hidden) if it is not loaded yet.
+  Application().Load(WindowList.Get());
+  strumlet::ListTopWindows(Application().Os(), WindowList.Get().List1, WalkDepth, StartWindow, CaptionPattern,
+                           ClassPattern);
+}
+
+void Form1::Command7_Click() {
+  // Moving the dialog loads it (hidden) if it is not loaded yet.
+  Form3& dialog = WindowList.Get();
+  Application().Load(dialog);
+  // Beside the main window: its top, at its right edge (outer frames, in
+  // twips, added in single precision).
+  rt::TwipsRect main = Bounds();
+  float top = static_cast<float>(main.top);
+  float left = static_cast<float>(main.left) + static_cast<float>(main.width);
+  dialog.MoveTo(static_cast<int>(left), static_cast<int>(top));
+  dialog.Target = &Text1;
+  dialog.Show();
+  dialog.List1.Clear();
+  ListTopWindows(0, u"*", u"*");
+  dialog.Label1.SetCaption(rt::DecimalText(dialog.List1.ListCount()) + u" windows found.");
 }
 
 }  // namespace strumlet

@@ -29,15 +29,3 @@ enum : int {
 };
 
 }  // namespace strumlet::form1_ids
-
-namespace strumlet::form2_ids {
-enum : int { kText1 = 201, kCommand1 };
-}  // namespace strumlet::form2_ids
-
-namespace strumlet::about_ids {
-enum : int { kPicIcon = 301, kCmdOK, kLine1_1, kDescription, kTitle, kLine1_0, kVersion };
-}  // namespace strumlet::about_ids
-
-namespace strumlet::form3_ids {
-enum : int { kLabel1 = 401, kList1 };
-}  // namespace strumlet::form3_ids

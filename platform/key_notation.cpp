@@ -74,7 +74,7 @@ class Parser {
       case u'~': Key({0x0D, false}, 1); ++pos_; return;
       default: {
         std::size_t len = 1;
-        if (c >= 0xD800 && c <= 0xDBFF && pos_ + 1 < keys_.size() && keys_[pos_ + 1] >= 0xDC00 && keys_[pos_ + 1] <= 0xDFFF) len = 2;
+        if (IsSurrogatePairAt(keys_, pos_)) len = 2;
         Char(keys_.substr(pos_, len), 1);
         pos_ += len;
         return;
@@ -114,8 +114,7 @@ class Parser {
       count = static_cast<int>(n);
       content = content.substr(0, blank);
     }
-    bool single = content.size() == 1 ||
-                  (content.size() == 2 && content[0] >= 0xD800 && content[0] <= 0xDBFF && content[1] >= 0xDC00 && content[1] <= 0xDFFF);
+    bool single = content.size() == 1 || (content.size() == 2 && IsSurrogatePairAt(content, 0));
     if (single) {
       Char(content, count);
       return;
@@ -127,7 +126,7 @@ class Parser {
 
   void ApplyPending() {
     for (int bit : {kShift, kCtrl, kAlt}) {
-      if (pending_ & bit) out_.push_back({KeyStroke::Kind::Hold, Vk(bit), false, {}});
+      if (pending_ & bit) out_.push_back({KeyStroke::Kind::Hold, ModifierVirtualKey(bit), false, {}});
     }
   }
 
@@ -138,11 +137,9 @@ class Parser {
 
   void Release(int mods) {
     for (int bit : {kAlt, kCtrl, kShift}) {
-      if (mods & bit) out_.push_back({KeyStroke::Kind::Release, Vk(bit), false, {}});
+      if (mods & bit) out_.push_back({KeyStroke::Kind::Release, ModifierVirtualKey(bit), false, {}});
     }
   }
-
-  static std::uint16_t Vk(int bit) { return bit == kShift ? kVkShift : bit == kCtrl ? kVkControl : kVkMenu; }
 
   void Room(int count) {
     if (out_.size() + static_cast<std::size_t>(count) > kMaxStrokes) Invalid("too many keys in one piece");

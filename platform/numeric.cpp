@@ -26,10 +26,9 @@ struct Decimal {
 constexpr long long kExponentLimit = 1'000'000'000'000'000LL;
 
 std::optional<Decimal> ReadDecimal(ustring_view text) {
+  text = TrimView(text);
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && text[begin] == u' ') ++begin;
-  while (end > begin && text[end - 1] == u' ') --end;
 
   Decimal d;
   std::size_t i = begin;

@@ -2,13 +2,15 @@
 
 namespace rt {
 
-ustring Trim(ustring_view text) {
+ustring_view TrimView(ustring_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && text[begin] == u' ') ++begin;
   while (end > begin && text[end - 1] == u' ') --end;
-  return ustring(text.substr(begin, end - begin));
+  return text.substr(begin, end - begin);
 }
+
+ustring Trim(ustring_view text) { return ustring(TrimView(text)); }
 
 ustring UpperAscii(ustring_view text) {
   ustring out(text);
@@ -20,7 +22,7 @@ ustring UpperAscii(ustring_view text) {
 
 ustring CutUnits(ustring_view text, std::size_t units) {
   if (text.size() <= units) return ustring(text);
-  if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
+  if (units > 0 && IsHighSurrogate(text[units - 1])) --units;
   return ustring(text.substr(0, units));
 }
 
@@ -89,10 +91,10 @@ std::string ToUtf8(ustring_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (IsSurrogatePairAt(text, i)) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+    } else if (IsSurrogate(text[i])) {
       cp = 0xFFFD;
     }
     if (cp < 0x80) {

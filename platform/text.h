@@ -14,7 +14,17 @@ using ustring_view = std::u16string_view;
 
 // Removes leading and trailing blanks (U+0020), as the interval conversion
 // and the command-line reader treat them.
+ustring_view TrimView(ustring_view text);
 ustring Trim(ustring_view text);
+
+// UTF-16 surrogates: a high one followed by a low one is one character.
+constexpr bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+constexpr bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+// Whether text[i] and text[i + 1] are a surrogate pair.
+constexpr bool IsSurrogatePairAt(ustring_view text, std::size_t i) {
+  return i + 1 < text.size() && IsHighSurrogate(text[i]) && IsLowSurrogate(text[i + 1]);
+}
 
 // Upper case for the ASCII letters only: the mode words are plain ASCII and
 // must match the same way whatever the user's locale.

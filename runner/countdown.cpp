@@ -4,9 +4,9 @@
 // step.
 #include <exception>
 
-#include "mainwin/form1.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
+#include "runner/runner.h"
 
 namespace strumlet {
 
@@ -19,34 +19,34 @@ constexpr int kExitBadArguments = 2; // the same, without any send, after an arg
 
 }  // namespace
 
-void Form1::Timer1_Timer() {
+void Runner::Tick() {
   try {
-    rt::ustring caption = Text1.Text();
+    rt::ustring caption = c_.caption.Text();
     --Counter;
     rt::ustring count = rt::DecimalText(Counter);
-    Label1.SetCaption(count);
-    SetCaption(count + u" Strumlet");
+    c_.counter.SetCaption(count);
+    c_.window.SetCaption(count + u" Strumlet");
     if (RunFinished == 1) {
       NotFoundStep();
       return;
     }
     if (Counter == 1 && NoTarget == 0) {
       Application().Os().AppActivate(caption);
-      if (mPersist.Value()) mOnce.SetValue(true);
+      if (c_.persist.Value()) c_.once.SetValue(true);
     }
     if (Counter == 0) {
-      Label2.SetCaption(u"Window Caption");
-      Label2.SetBackColor(rt::kButtonFace);
+      c_.status.SetCaption(u"Window Caption");
+      c_.status.SetBackColor(rt::kButtonFace);
       SendPieces();
-      if (mOnce.Value()) RunFinished = 1;
+      if (c_.once.Value()) RunFinished = 1;
     }
-    if (Counter < 1) Counter = rt::IntervalConversion(Text3.Text());
+    if (Counter < 1) LoadCount();
   } catch (const std::exception&) {
     NotFoundStep();
   }
 }
 
-void Form1::SendPieces() {
+void Runner::SendPieces() {
   if (!KeyParts || !KeyPauses) throw rt::RuntimeError(rt::ErrorCode::NoArray, "the key script has not been split");
   // Copies: a message loop inside the send could let the script be edited.
   const std::vector<rt::ustring> parts = *KeyParts;
@@ -69,23 +69,29 @@ void Form1::SendPieces() {
   anySent_ = true;
 }
 
-void Form1::NotFoundStep() {
+void Runner::NotFoundStep() {
   Counter = 0;
-  Label2.SetBackColor(rt::kRed);
-  Label2.SetCaption(u"Window not found!");
-  if (mPersist.Value()) RunFinished = 0;
-  if (mOnce.Value()) {
+  c_.status.SetBackColor(rt::kRed);
+  c_.status.SetCaption(u"Window not found!");
+  if (c_.persist.Value()) RunFinished = 0;
+  if (c_.once.Value()) {
     int code = kExitSent;
     if (RunFinished != 1) code = argumentError_ && !anySent_ ? kExitBadArguments : kExitFailed;
     Application().SetExitCode(code);
-    Unload();
+    c_.window.Unload();
   }
 }
 
-void Form1::SendNow_Click() {
-  if (!Timer1.TimerEnabled()) Timer1.SetTimerEnabled(true);
+void Runner::SendNow() {
+  SetCounting(true);
   Counter = 2;
-  Command2.SetCaption(u"P&ause Counter");
 }
+
+void Runner::SetCounting(bool counting) {
+  c_.timer.SetTimerEnabled(counting);
+  c_.pauseButton.SetCaption(counting ? u"P&ause Counter" : u"&Resume Counter");
+}
+
+void Runner::LoadCount() { Counter = rt::IntervalConversion(c_.interval.Text()); }
 
 }  // namespace strumlet

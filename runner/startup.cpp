@@ -2,48 +2,56 @@
 // run settings, loads the count and starts the countdown.
 #include <exception>
 
-#include "mainwin/form1.h"
-#include "platform/numeric.h"
 #include "runner/command_line.h"
+#include "runner/runner.h"
 
 namespace strumlet {
 
-void Form1::Form_Load() {
+bool Runner::Start() {
   try {
     Counter = 0;
-    mLoop.SetValue(true);
+    c_.loop.SetValue(true);
     RunFinished = 0;
     const rt::ustring& argumentText = Application().Info().command;
     if (!argumentText.empty()) {
-      Text1.SetText(u"");
-      Text2.SetText(u"");
-      Text3.SetText(u"");
-      mOnce.SetValue(true);
+      c_.caption.SetText(u"");
+      c_.keys.SetText(u"");
+      c_.interval.SetText(u"");
+      c_.once.SetValue(true);
       Arguments args = ReadArguments(argumentText);
-      Text1.SetText(args.caption);
-      Text2.SetText(args.keys);
-      Text3.SetText(args.interval);
+      c_.caption.SetText(args.caption);
+      c_.keys.SetText(args.keys);
+      c_.interval.SetText(args.interval);
       switch (args.mode) {
-        case RunMode::Once: mOnce.SetValue(true); break;
-        case RunMode::Loop: mLoop.SetValue(true); break;
-        case RunMode::Persist: mPersist.SetValue(true); break;
+        case RunMode::Once: c_.once.SetValue(true); break;
+        case RunMode::Loop: c_.loop.SetValue(true); break;
+        case RunMode::Persist: c_.persist.SetValue(true); break;
       }
       if (args.noTarget) NoTarget = -1;
     }
-    Counter = rt::IntervalConversion(Text3.Text());
+    LoadCount();
     if (NoTarget == -1) {
-      SetWindowState(rt::WindowState::Minimized);
-      Check1.SetValue(1);
-      Check1_Click();
+      c_.window.SetWindowState(rt::WindowState::Minimized);
+      c_.noTarget.SetValue(1);
+      NoTargetChanged();
     }
     SplitKeyScript();
-    Timer1.SetTimerEnabled(true);
+    c_.timer.SetTimerEnabled(true);
+    return true;
   } catch (const std::exception&) {
-    // Whatever went wrong, the user sees the help next to the message; the
-    // settings read so far stay in the boxes to be corrected.
     argumentError_ = true;
-    HelpWindow.Get().Show();
-    Application().MsgBox(u"Error in arguments (parameters). Please read help file!");
+    return false;
+  }
+}
+
+void Runner::NoTargetChanged() {
+  if (c_.noTarget.Value() == 1) {
+    NoTarget = -1;
+    c_.caption.SetEnabled(false);
+  }
+  if (c_.noTarget.Value() == 0) {
+    NoTarget = 0;
+    c_.caption.SetEnabled(true);
   }
 }
 

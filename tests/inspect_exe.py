@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Inspects a built strumlet.exe: it imports only Windows' own DLLs, has ASLR
-and DEP set, and carries its version resource (file version 1.1.0.48,
-version string "1.01.0048"), its icons and its manifest. Prints the file's
-size (the build strips it) against the 512 KB goal.
+and DEP set, and carries its version resource (the file version and the
+version string the build passes, such as 1.1.0.48 and "1.01.0048"), its icons
+and its manifest with the same version. Prints the file's size (the build
+strips it) against the 512 KB goal.
 
-usage: inspect_exe.py EXE"""
+usage: inspect_exe.py EXE FILE_VERSION VERSION_STRING"""
 import os
 import struct
 import sys
@@ -18,7 +19,8 @@ def fail(message):
     sys.exit(1)
 
 
-def main(path):
+def main(path, expected_version, expected_string):
+    expected = tuple(int(part) for part in expected_version.split("."))
     data = open(path, "rb").read()
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
@@ -98,15 +100,16 @@ def main(path):
     ms, ls = struct.unpack_from("<II", version, sig + 8)
     file_version = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
     print("file version: %d.%d.%d.%d" % file_version)
-    if file_version != (1, 1, 0, 48):
-        fail("file version is not 1.1.0.48")
-    if "1.01.0048".encode("utf-16-le") not in version:
-        fail('no version string "1.01.0048"')
+    if file_version != expected:
+        fail("file version is not " + expected_version)
+    if expected_string.encode("utf-16-le") not in version:
+        fail('no version string "%s"' % expected_string)
     for key in ("ProductName", "FileDescription"):
         if key.encode("utf-16-le") not in version:
             fail("no " + key)
     manifest = first_leaf(types[RT_MANIFEST]).decode("utf-8", "replace")
-    for needle in ("Microsoft.Windows.Common-Controls", "PerMonitorV2", "asInvoker", "supportedOS"):
+    for needle in ('name="Strumlet" version="%s"' % expected_version, "Microsoft.Windows.Common-Controls",
+                   "PerMonitorV2", "asInvoker", "supportedOS"):
         if needle not in manifest:
             fail("manifest lacks " + needle)
     icons = sum(1 for _ in entries(base + (types[RT_GROUP_ICON] & 0x7FFFFFFF)))
@@ -118,4 +121,6 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2], sys.argv[3])

@@ -1,6 +1,6 @@
 #include "windows/form3.h"
 
-#include "mainwin/form1_ids.h"
+#include "windows/form3_ids.h"
 
 namespace strumlet {
 

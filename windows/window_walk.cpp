@@ -1,8 +1,7 @@
-// The walk over the desktop's windows that fills the window list.
-#include <cstdint>
+#include "windows/window_walk.h"
+
 #include <vector>
 
-#include "mainwin/form1.h"
 #include "platform/errors.h"
 #include "platform/wildcard.h"
 
@@ -10,7 +9,13 @@ namespace strumlet {
 
 namespace {
 
-// The two restored rectangles of windows that are never listed.
+// The two restored rectangles of windows that are never listed, in pixels as
+// they stand (not derived from the screen's size): an empty rectangle at
+// (640, 512), the centre of a 1280 x 1024 screen, which is where windows that
+// were never given a place of their own sit (hidden helper and tool windows
+// of the shell and of other programs); and the whole of a 1280 x 1024
+// screen, the rectangle of the shell's desktop window ("Program Manager") and
+// of full-screen overlays on such a screen.
 bool LeftOut(const rt::PlacementRect& r) {
   return (r.left == 640 && r.top == 512 && r.right == 640 && r.bottom == 512) ||
          (r.left == 0 && r.top == 0 && r.right == 1280 && r.bottom == 1024);
@@ -18,8 +23,8 @@ bool LeftOut(const rt::PlacementRect& r) {
 
 }  // namespace
 
-void Form1::ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view CaptionPattern, rt::ustring_view ClassPattern) {
-  rt::System& os = Application().Os();
+void ListTopWindows(rt::System& os, rt::ListBox& list, std::int16_t& WalkDepth, rt::WindowHandle StartWindow,
+                    rt::ustring_view CaptionPattern, rt::ustring_view ClassPattern) {
   if (WalkDepth == 0 && StartWindow == 0) StartWindow = os.GetDesktopWindow();
 
   // Depth first, the whole tree below a window walked before the window
@@ -33,16 +38,11 @@ void Form1::ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view Captio
     std::int16_t value;
     ~Restore() { depth = value; }
   } restore{WalkDepth, outer};
-  auto enter = [this] {
+  auto enter = [&WalkDepth] {
     if (WalkDepth == 32767) throw rt::RuntimeError(rt::ErrorCode::Overflow, "Overflow");
     ++WalkDepth;
   };
 
-  // The walk fills the window-list dialog: it is created and loaded
-  // (hidden) if it is not loaded yet.
-  Form3& dialog = WindowList.Get();
-  Application().Load(dialog);
-  rt::ListBox& list = dialog.List1;
   std::vector<rt::WindowHandle> levels;  // the window being walked at each level
   enter();
   rt::WindowHandle w = os.GetWindow(StartWindow, rt::kGwChild);
@@ -72,23 +72,6 @@ void Form1::ListTopWindows(rt::WindowHandle StartWindow, rt::ustring_view Captio
     }
     w = os.GetWindow(w, rt::kGwHwndNext);
   }
-}
-
-void Form1::Command7_Click() {
-  // Moving the dialog loads it (hidden) if it is not loaded yet.
-  Form3& dialog = WindowList.Get();
-  Application().Load(dialog);
-  // Beside the main window: its top, at its right edge (outer frames, in
-  // twips, added in single precision).
-  rt::TwipsRect main = Bounds();
-  float top = static_cast<float>(main.top);
-  float left = static_cast<float>(main.left) + static_cast<float>(main.width);
-  dialog.MoveTo(static_cast<int>(left), static_cast<int>(top));
-  dialog.Target = &Text1;
-  dialog.Show();
-  dialog.List1.Clear();
-  ListTopWindows(0, u"*", u"*");
-  dialog.Label1.SetCaption(rt::DecimalText(dialog.List1.ListCount()) + u" windows found.");
 }
 
 }  // namespace strumlet

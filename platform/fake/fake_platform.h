@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/system.h"
 
 namespace rt::fake {
@@ -32,6 +33,7 @@ struct FakeWindow {
   bool visible;
   bool enabled;
   PlacementRect placement;
+  bool minimized = false;
   std::vector<WindowHandle> children;  // topmost first
 };
 
@@ -44,15 +46,27 @@ class FakeSystem : public System {
   // Makes SetClipboardText fail, as when another program holds it open.
   bool clipboardBusy = false;
   ustring clipboard;
-  // Captions that AppActivate finds; others fail with NotFound.
-  std::vector<ustring> activatable;
-  // Lets a test make SendKeys fail.
+  // Runs before each SendKeys is typed: lets a test make it fail, or act
+  // while the keys go out.
   std::function<void(ustring_view)> onSendKeys;
 
-  // The scripted desktop: handle 1 is the desktop window.
+  // The scripted desktop: handle 1 is the desktop window. AppActivate finds
+  // its windows by the activation's own caption matching (whole title
+  // ignoring case, else a title's beginning; topmost first) among the
+  // desktop's visible children with a caption, and makes the one found the
+  // foreground window.
   std::map<WindowHandle, FakeWindow> desktop;
+  WindowHandle foreground = 0;
   FakeSystem();
   WindowHandle AddWindow(WindowHandle parent, FakeWindow window);
+  // A visible top-level window with that caption, below those added before.
+  WindowHandle AddTopWindow(ustring caption) { return AddWindow(1, FakeWindow(std::move(caption))); }
+  // The window and everything below it are destroyed.
+  void CloseWindow(WindowHandle window);
+
+  // The keyboard that SendKeys types on, through the typing engine: what
+  // arrived in the focused window is in keyboard.text and keyboard.keys.
+  FakeKeyboard keyboard;
 
   std::vector<ustring> Texts(const std::string& what) const;
 

@@ -8,13 +8,14 @@
 #include <commctrl.h>
 
 #include "platform/dialog_keys.h"
+#include "platform/resource_ids.h"
 #include "platform/win32/dpi.h"
 
 namespace rt::win32 {
 
 namespace {
 
-constexpr wchar_t kFormClass[] = L"StrumletForm";
+constexpr wchar_t kFormClass[] = STRUMLET_FORM_CLASS;
 constexpr wchar_t kApplicationClass[] = L"StrumletApplication";
 constexpr UINT_PTR kTimerBase = 0x7000;
 // Posted to a form when the system refused one of its timers: wParam the
@@ -318,8 +319,8 @@ void RegisterFormClass(HINSTANCE instance) {
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(STRUMLET_ICON_PROGRAM));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(STRUMLET_ICON_PROGRAM), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
   RegisterClassExW(&wc);
   registered = true;

@@ -1,85 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <string>
 
 #include "platform/activation.h"
 #include "platform/errors.h"
+#include "platform/fake/fake_windows.h"
 #include "test_support.h"
 
 namespace {
 
 using rt::WindowHandle;
 
-// A desktop whose foreground lock can be set to refuse each of the ways
-// round it. Records the calls in order.
-class FakeWindows : public rt::WindowSystem {
- public:
-  struct Win {
-    rt::ustring title;
-    bool enabled = true;
-    bool minimized = false;
-    bool hung = false;
-    WindowHandle popup = 0;  // a disabled window's modal dialog
-    WindowHandle owner = 0;
-  };
-  std::map<WindowHandle, Win> windows;
-  std::vector<WindowHandle> zOrder;  // topmost first
-  WindowHandle foreground = 100;     // another program's window
-  // Which attempts succeed: "plain", "attach", "input".
-  std::set<std::string> allowed = {"plain"};
-  std::vector<std::string> log;
-  int attached = 0;
-
-  void Add(WindowHandle h, Win w) {
-    windows[h] = std::move(w);
-    zOrder.push_back(h);
-  }
-
-  std::vector<TopWindow> VisibleTopWindows() override {
-    std::vector<TopWindow> out;
-    for (WindowHandle h : zOrder) out.push_back({h, windows[h].title});
-    return out;
-  }
-  bool EqualIgnoringCase(rt::ustring_view a, rt::ustring_view b) override {
-    return rt::UpperAscii(a) == rt::UpperAscii(b);
-  }
-  bool IsEnabled(WindowHandle w) override { return windows[w].enabled; }
-  WindowHandle ActivePopup(WindowHandle w) override { return windows[w].popup; }
-  bool IsMinimized(WindowHandle w) override { return windows.count(w) && windows[w].minimized; }
-  void Restore(WindowHandle w) override {
-    log.push_back("restore");
-    windows[w].minimized = false;
-  }
-  bool IsHung(WindowHandle w) override { return windows.count(w) && windows[w].hung; }
-  WindowHandle Foreground() override { return foreground; }
-  WindowHandle RootOwner(WindowHandle w) override {
-    while (windows.count(w) && windows[w].owner) w = windows[w].owner;
-    return w;
-  }
-  bool SetForeground(WindowHandle w) override {
-    std::string way = attached ? "attach" : inputGiven_ ? "input" : "plain";
-    log.push_back("set:" + way);
-    if (!allowed.count(way)) return false;
-    foreground = w;
-    return true;
-  }
-  void BringToTop(WindowHandle) override {}
-  bool AttachToForeground(WindowHandle, bool attach) override {
-    log.push_back(attach ? "attach" : "detach");
-    attached += attach ? 1 : -1;
-    return true;
-  }
-  void InjectNeutralInput() override {
-    log.push_back("input");
-    inputGiven_ = true;
-  }
-  bool WaitUntil(const std::function<bool()>& done, int) override { return done(); }
-
- private:
-  bool inputGiven_ = false;
-};
+using rt::fake::FakeWindows;
 
 TEST(Activation, FindsTheWholeTitleFirstThenABeginning) {
   FakeWindows ws;

@@ -30,6 +30,9 @@ std::vector<std::string> RunTicks(Harness& h, int ticks) {
   return lines;
 }
 
+constexpr const char16_t* kNotFound = u"Window not found!";
+constexpr const char16_t* kCaption = u"Window Caption";
+
 struct TimelineCase {
   const char* name;
   const char* command;
@@ -130,7 +133,7 @@ TEST(Countdown, TimelinesTickByTick) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(U(c.command));
-    for (const auto& t : c.targets) h.os.activatable.push_back(U(t.c_str()));
+    for (const auto& t : c.targets) h.os.AddTopWindow(U(t.c_str()));
     h.Start();
     h.os.calls.clear();
     EXPECT_EQ(RunTicks(h, c.ticks), c.expected);
@@ -148,8 +151,8 @@ TEST(Countdown, DisplayAndStatusLabel) {
   rt::fake::Tick(h.app, h.main().Timer1);  // count 1: the target is missing
   EXPECT_EQ(h.main().Label2.Caption(), u"Window not found!");
   EXPECT_EQ(h.main().Label2.BackColor(), rt::kRed);
-  EXPECT_EQ(h.main().Counter, 0);
-  h.os.activatable = {u"Target"};
+  EXPECT_EQ(h.main().Run.Counter, 0);
+  h.os.AddTopWindow(u"Target");
   rt::fake::Tick(h.app, h.main().Timer1, 3);  // -1 reload 3, then 2, 1 activates
   EXPECT_EQ(h.main().Label2.Caption(), u"Window not found!") << "red until the next send";
   rt::fake::Tick(h.app, h.main().Timer1);
@@ -163,7 +166,7 @@ TEST(Countdown, PersistSwitchesToOnceWhenTheWindowAppears) {
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1);  // 1: missing
   EXPECT_TRUE(h.main().mPersist.Value());
-  h.os.activatable = {u"Target"};
+  h.os.AddTopWindow(u"Target");
   rt::fake::Tick(h.app, h.main().Timer1, 2);  // -1 reload, 1: found
   EXPECT_TRUE(h.main().mOnce.Value());
   rt::fake::Tick(h.app, h.main().Timer1);  // 0: send
@@ -175,24 +178,24 @@ TEST(Countdown, PersistSwitchesToOnceWhenTheWindowAppears) {
 
 TEST(Countdown, SendNow) {
   Harness h(u"/Target/x/20/loop");
-  h.os.activatable = {u"Target"};
+  h.os.AddTopWindow(u"Target");
   h.Start();
   strumlet::Form1& f = h.main();
   f.Timer1.SetTimerEnabled(false);
   f.Command2.SetCaption(u"&Resume Counter");
   rt::fake::Click(h.app, f.SendNow);
   EXPECT_TRUE(f.Timer1.TimerEnabled());
-  EXPECT_EQ(f.Counter, 2);
+  EXPECT_EQ(f.Run.Counter, 2);
   EXPECT_EQ(f.Command2.Caption(), u"P&ause Counter");
   EXPECT_EQ(RunTicks(h, 2), (std::vector<std::string>{"1 AppActivate:Target", "0 SendKeys:x"}));
 }
 
 TEST(Countdown, SendNowAfterAOnceSendDoesNotSendAgain) {
   Harness h(u"/Target/x/2");
-  h.os.activatable = {u"Target"};
+  h.os.AddTopWindow(u"Target");
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1, 2);
-  EXPECT_EQ(h.main().RunFinished, 1);
+  EXPECT_EQ(h.main().Run.RunFinished, 1);
   rt::fake::Click(h.app, h.main().SendNow);
   rt::fake::Tick(h.app, h.main().Timer1);
   EXPECT_FALSE(h.main().Loaded());
@@ -201,7 +204,7 @@ TEST(Countdown, SendNowAfterAOnceSendDoesNotSendAgain) {
 
 TEST(Countdown, LoopAfterAOnceSendStaysFinished) {
   Harness h(u"/Target/x/2");
-  h.os.activatable = {u"Target"};
+  h.os.AddTopWindow(u"Target");
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1, 2);
   rt::fake::Click(h.app, h.main().mLoop);
@@ -214,7 +217,7 @@ TEST(Countdown, LoopAfterAOnceSendStaysFinished) {
 
 TEST(Countdown, AFailedSendTakesTheNotFoundStep) {
   Harness h(u"/Target/abc{1}def/2");
-  h.os.activatable = {u"Target"};
+  h.os.AddTopWindow(u"Target");
   h.os.onSendKeys = [](rt::ustring_view keys) {
     if (keys == u"def") throw rt::RuntimeError(rt::ErrorCode::SendFailed, "refused");
   };
@@ -223,6 +226,86 @@ TEST(Countdown, AFailedSendTakesTheNotFoundStep) {
   EXPECT_FALSE(h.main().Loaded());
   EXPECT_EQ(h.app.ExitCode(), 1);
   EXPECT_EQ(h.os.Texts("SendKeys"), std::vector<rt::ustring>{u"abc"}) << "what was typed before stays";
+  EXPECT_EQ(h.os.keyboard.text, u"abc");
+}
+
+// The pieces go through the notation and the typing engine onto the fake
+// keyboard: what arrives, and where invalid notation or a refused injection
+// stops a Once run.
+TEST(Countdown, ThePiecesArriveAsTheNotationSays) {
+  const struct {
+    const char* name;
+    const char16_t* command;
+    long refuseAt;  // the system refuses that event, or -1
+    const char16_t* arrived;
+    std::vector<std::string> keys;
+    int exitCode;
+  } cases[] = {
+      // The target reads Enter as a line break, as an edit box does.
+      {"pieces and Enter", u"/Target/hello {1}world~/2", -1, u"hello world\n", {}, 0},
+      {"Shift on a group", u"/Target/+(ab)c/2", -1, u"ABc", {}, 0},
+      {"named keys", u"/Target/a{LEFT 2}{F4}/2", -1, u"a", {"Left", "Left", "F4"}, 0},
+      {"a stray brace types nothing of its piece", u"/Target/abc{1}de}f/2", -1, u"abc", {}, 1},
+      {"an unknown key word", u"/Target/{NOSUCHKEY}/2", -1, u"", {}, 1},
+      // What went out before the refused event stays typed.
+      {"the system refuses an event", u"/Target/abcdef/2", 3, u"ab", {}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h(c.command);
+    h.os.AddTopWindow(u"Target");
+    h.os.keyboard.refuseAt = c.refuseAt;
+    h.Start();
+    rt::fake::Tick(h.app, h.main().Timer1, 3);
+    h.os.keyboard.Drain();
+    EXPECT_FALSE(h.main().Loaded());
+    EXPECT_EQ(h.app.ExitCode(), c.exitCode);
+    EXPECT_EQ(h.os.keyboard.text, c.arrived);
+    EXPECT_EQ(h.os.keyboard.keys, c.keys);
+    EXPECT_TRUE(h.os.keyboard.KeysDown().empty()) << "no key is left held down";
+  }
+}
+
+// The target is found by the activation's own caption matching over the
+// fake desktop: the whole title ignoring case, else a title's beginning,
+// topmost first, visible windows with a caption only.
+TEST(Countdown, TheTargetIsFoundAsActivationMatchesCaptions) {
+  const struct {
+    const char16_t* caption;
+    int found;  // index into the desktop below, or -1
+  } cases[] = {
+      {u"Untitled - Notepad", 1},  // the whole title, before a longer one above it
+      {u"UNTITLED - NOTEPAD", 1},
+      {u"untitled", 0},            // a beginning: the topmost such window
+      {u"Calc", 2},
+      {u"Notepad", -1},            // inside a title, not at its beginning
+      {u"Hidden tool", -1},        // not visible
+      {u"Minimised editor", 4},    // restored and brought to the front
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(rt::ToUtf8(c.caption));
+    Harness h(u"/" + rt::ustring(c.caption) + u"/x/2/loop");
+    rt::WindowHandle windows[] = {
+        h.os.AddTopWindow(u"Untitled - Notepad (2)"),
+        h.os.AddTopWindow(u"Untitled - Notepad"),
+        h.os.AddTopWindow(u"Calculator"),
+        h.os.AddWindow(1, {u"Hidden tool", u"W", 0, false}),
+        h.os.AddTopWindow(u"Minimised editor"),
+    };
+    h.os.desktop[windows[4]].minimized = true;
+    h.Start();
+    rt::fake::Tick(h.app, h.main().Timer1, 2);
+    if (c.found < 0) {
+      EXPECT_EQ(h.main().Label2.Caption(), kNotFound);
+      EXPECT_EQ(h.os.foreground, 0u);
+      EXPECT_TRUE(h.os.Texts("SendKeys").empty());
+    } else {
+      EXPECT_EQ(h.main().Label2.Caption(), kCaption);
+      EXPECT_EQ(h.os.foreground, windows[c.found]);
+      EXPECT_FALSE(h.os.desktop[windows[c.found]].minimized);
+      EXPECT_EQ(h.os.keyboard.text, u"x");
+    }
+  }
 }
 
 TEST(Countdown, ClosingTheMainWindowClosesTheOthers) {
@@ -257,14 +340,11 @@ void Edit(Harness& h, rt::TextBox& box, const char16_t* text) {
   h.app.Idle();
 }
 
-constexpr const char16_t* kNotFound = u"Window not found!";
-constexpr const char16_t* kCaption = u"Window Caption";
-
 void RunScenarios(const std::vector<ScenarioCase>& cases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(U(c.command));
-    for (const auto& t : c.targets) h.os.activatable.push_back(U(t.c_str()));
+    for (const auto& t : c.targets) h.os.AddTopWindow(U(t.c_str()));
     h.Start();
     h.os.calls.clear();
     int n = 0;
@@ -361,7 +441,7 @@ TEST(Countdown, AnIntervalEditedToABadValueFailsAtTheNextReload) {
 }
 
 TEST(Countdown, PersistAfterTheNotFoundStep) {
-  auto appears = [](Harness& h) { h.os.activatable = {u"T"}; };
+  auto appears = [](Harness& h) { h.os.AddTopWindow(u"T"); };
   auto persist = [](Harness& h) { rt::fake::Click(h.app, h.main().mPersist); };
   RunScenarios({
       // A missing target: the not-found step leaves Persist running, and the
@@ -394,7 +474,7 @@ TEST(Countdown, PersistAfterTheNotFoundStep) {
        {
            {nullptr, {"1 AppActivate:T", "0 SendKeys:x"}},
            {[](Harness& h) {
-              h.os.activatable.clear();
+              for (rt::WindowHandle w : std::vector(h.os.desktop[1].children)) h.os.CloseWindow(w);
               rt::fake::Click(h.app, h.main().mPersist);
             },
             {"1", "-1", "1 AppActivate:T", "-1", "1 AppActivate:T"},
@@ -445,10 +525,10 @@ TEST(Countdown, Check1SwitchedDuringARun) {
   Harness h(u"/T/x/3/loop");
   h.Start();
   rt::fake::Click(h.app, h.main().Check1);
-  EXPECT_EQ(h.main().NoTarget, -1);
+  EXPECT_EQ(h.main().Run.NoTarget, -1);
   EXPECT_FALSE(h.main().Text1.Enabled());
   rt::fake::Click(h.app, h.main().Check1);
-  EXPECT_EQ(h.main().NoTarget, 0);
+  EXPECT_EQ(h.main().Run.NoTarget, 0);
   EXPECT_TRUE(h.main().Text1.Enabled());
 }
 
@@ -503,7 +583,7 @@ TEST(Countdown, ANegativeIntervalShowsTheIntervalLessOneAndNeverSends) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
     Harness h(U(c.command));
-    h.os.activatable = {u"T"};
+    h.os.AddTopWindow(u"T");
     h.Start();
     h.os.calls.clear();
     EXPECT_EQ(RunTicks(h, 4), (std::vector<std::string>(4, c.shown)));
@@ -531,7 +611,7 @@ TEST(Countdown, PauseTextsOfManyDigits) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script.substr(0, 12));
     Harness h(U(("/T/" + c.script + "/2").c_str()));
-    h.os.activatable = {u"T"};
+    h.os.AddTopWindow(u"T");
     h.Start();
     h.os.calls.clear();
     EXPECT_EQ(RunTicks(h, 3), c.ticks);

@@ -22,29 +22,29 @@ TEST(MainWindow, PauseResumeAndRestart) {
   strumlet::Form1& f = h.main();
   h.backend.Activate(f);
   rt::fake::Tick(h.app, f.Timer1, 2);
-  ASSERT_EQ(f.Counter, 7);
+  ASSERT_EQ(f.Run.Counter, 7);
 
   rt::fake::Click(h.app, f.Command2);
   EXPECT_FALSE(f.Timer1.TimerEnabled());
   EXPECT_EQ(f.Command2.Caption(), u"&Resume Counter");
   rt::fake::Tick(h.app, f.Timer1, 3);
-  EXPECT_EQ(f.Counter, 7) << "paused: the count stands still";
+  EXPECT_EQ(f.Run.Counter, 7) << "paused: the count stands still";
   rt::fake::Click(h.app, f.Command2);
   EXPECT_TRUE(f.Timer1.TimerEnabled());
   EXPECT_EQ(f.Command2.Caption(), u"P&ause Counter");
-  EXPECT_EQ(f.Counter, 7) << "resumed from where it was";
+  EXPECT_EQ(f.Run.Counter, 7) << "resumed from where it was";
 
   f.Timer1.SetTimerEnabled(false);
   f.Text3.SetText(u"30");
   rt::fake::Click(h.app, f.Command1);
   EXPECT_TRUE(f.Timer1.TimerEnabled());
   EXPECT_EQ(f.Command2.Caption(), u"P&ause Counter");
-  EXPECT_EQ(f.Counter, 30);
+  EXPECT_EQ(f.Run.Counter, 30);
   EXPECT_EQ(f.Label1.Caption(), u"7") << "shown at the next tick";
 
   f.Text3.SetText(u"soon");
   rt::fake::Click(h.app, f.Command1);
-  EXPECT_EQ(f.Counter, 30) << "a bad interval leaves the count";
+  EXPECT_EQ(f.Run.Counter, 30) << "a bad interval leaves the count";
   ASSERT_EQ(h.os.Texts("MsgBox").size(), 1u);
 }
 
@@ -79,14 +79,14 @@ TEST(MainWindow, KeysActOnReleaseWhileTheWindowIsActive) {
     if (!c.active) h.backend.ActivateOtherProgram();
     if (c.startPaused) rt::fake::Click(h.app, f.Command2);
     rt::fake::Tick(h.app, f.Timer1);
-    int counter = f.Counter;
+    int counter = f.Run.Counter;
     // Only the release: the key went down in another window.
     rt::fake::KeyUp(h.app, h.backend, c.key, c.shift);
     EXPECT_EQ(f.Loaded(), !c.closed);
     if (c.closed) continue;
     EXPECT_EQ(f.Timer1.TimerEnabled(), c.runningAfter);
     EXPECT_EQ(f.Command2.Caption(), c.runningAfter ? u"P&ause Counter" : u"&Resume Counter");
-    EXPECT_EQ(f.Counter, counter) << "keys never change the count";
+    EXPECT_EQ(f.Run.Counter, counter) << "keys never change the count";
     EXPECT_EQ(h.backend.State(f).focusedControl, c.focus);
   }
 }
@@ -317,7 +317,7 @@ TEST(Composer, AComposedLineRestoresTheSameSettings) {
     EXPECT_EQ(g.mOnce.Value(), c.mode == 0);
     EXPECT_EQ(g.mLoop.Value(), c.mode == 1);
     EXPECT_EQ(g.mPersist.Value(), c.mode == 2);
-    EXPECT_EQ(g.NoTarget, c.noTarget ? -1 : 0);
+    EXPECT_EQ(g.Run.NoTarget, c.noTarget ? -1 : 0);
   }
 }
 
@@ -331,7 +331,7 @@ TEST(AboutWindow, ShowsTitleVersionAndCopiesTheAddress) {
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->Caption(), u"About Strumlet");
   EXPECT_EQ(about->lblTitle.Caption(), u"Strumlet");
-  EXPECT_EQ(about->lblVersion.Caption(), u"Version 1.1.48");
+  EXPECT_EQ(about->lblVersion.Caption(), u"Version " STRUMLET_SHOWN_VERSION);
   rt::ustring address = strumlet::HomepageAddress();
   EXPECT_FALSE(address.empty());
   EXPECT_EQ(h.os.clipboard, address);

@@ -53,9 +53,9 @@ TEST(Startup, CommandLinesFillTheSettings) {
     EXPECT_EQ(f.Text2.Text(), U(c.keys));
     EXPECT_EQ(f.Text3.Text(), U(c.interval));
     EXPECT_EQ(SelectedMode(f), c.mode);
-    EXPECT_EQ(f.NoTarget, c.noTarget);
-    EXPECT_EQ(f.Counter, c.counter);
-    EXPECT_EQ(f.RunFinished, 0);
+    EXPECT_EQ(f.Run.NoTarget, c.noTarget);
+    EXPECT_EQ(f.Run.Counter, c.counter);
+    EXPECT_EQ(f.Run.RunFinished, 0);
     EXPECT_TRUE(f.Timer1.TimerEnabled());
     bool minimised = c.noTarget == -1;
     EXPECT_EQ(f.State() == rt::WindowState::Minimized, minimised);
@@ -64,17 +64,17 @@ TEST(Startup, CommandLinesFillTheSettings) {
     EXPECT_EQ(f.Text1.Enabled(), !minimised);
     EXPECT_TRUE(h.backend.State(f).shown);
     EXPECT_EQ(h.app.Forms().size(), 1u) << "no help window";
-    ASSERT_TRUE(f.KeyParts.has_value());
-    ASSERT_TRUE(f.KeyPauses.has_value());
+    ASSERT_TRUE(f.Run.KeyParts.has_value());
+    ASSERT_TRUE(f.Run.KeyPauses.has_value());
   }
 }
 
 TEST(Startup, TheHelpWindowsExampleSplitsIntoThreePieces) {
   Harness h(u"/window-caption /keys {4}to {2}send /5 /loop");
   h.Start();
-  EXPECT_EQ(*h.main().KeyParts, (std::vector<rt::ustring>{u"", u"keys ", u"to ", u"send"}));
-  EXPECT_EQ(h.main().KeyPauses->at(1), u"4");
-  EXPECT_EQ(h.main().KeyPauses->at(2), u"2");
+  EXPECT_EQ(*h.main().Run.KeyParts, (std::vector<rt::ustring>{u"", u"keys ", u"to ", u"send"}));
+  EXPECT_EQ(h.main().Run.KeyPauses->at(1), u"4");
+  EXPECT_EQ(h.main().Run.KeyPauses->at(2), u"2");
 }
 
 struct BadCase {
@@ -106,7 +106,7 @@ TEST(Startup, ArgumentErrorsShowTheHelpAndTheMessage) {
     EXPECT_EQ(h.os.lastMsgBoxTitle, u"Strumlet");
     EXPECT_TRUE(helpShownFirst) << "the help window is visible beside the message";
     EXPECT_TRUE(f.ArgumentErrorReported());
-    EXPECT_EQ(f.KeyParts.has_value(), c.keysSplit);
+    EXPECT_EQ(f.Run.KeyParts.has_value(), c.keysSplit);
     EXPECT_TRUE(f.mOnce.Value());
     EXPECT_EQ(f.Text1.Text(), u"a") << "settings read so far stay";
     EXPECT_TRUE(f.Timer1.TimerEnabled()) << "the design-time timer still runs";
@@ -118,7 +118,7 @@ TEST(Startup, ArgumentErrorsShowTheHelpAndTheMessage) {
 TEST(Startup, NoTargetInFieldFiveWithBadIntervalSkipsTheNoTargetStart) {
   Harness h(u"/a/b/x/loop/notarget");
   h.Start();
-  EXPECT_EQ(h.main().NoTarget, -1);
+  EXPECT_EQ(h.main().Run.NoTarget, -1);
   EXPECT_EQ(h.main().Check1.Value(), 0);
   EXPECT_TRUE(h.main().Text1.Enabled());
   EXPECT_EQ(h.main().State(), rt::WindowState::Normal);
@@ -164,17 +164,17 @@ TEST(Startup, StrangeCommandLinesGiveTheirExactSettings) {
     EXPECT_EQ(f.Text2.Text(), c.keys);
     EXPECT_EQ(f.Text3.Text(), c.interval);
     EXPECT_EQ(SelectedMode(f), c.mode);
-    EXPECT_EQ(f.NoTarget, c.noTarget);
+    EXPECT_EQ(f.Run.NoTarget, c.noTarget);
     EXPECT_EQ(f.ArgumentErrorReported(), c.argumentError);
     if (c.argumentError) {
       EXPECT_EQ(h.os.Texts("MsgBox"), (std::vector<rt::ustring>{u"Error in arguments (parameters). Please read help file!"}));
-      EXPECT_EQ(f.Counter, 0);
-      EXPECT_FALSE(f.KeyParts.has_value());
+      EXPECT_EQ(f.Run.Counter, 0);
+      EXPECT_FALSE(f.Run.KeyParts.has_value());
     } else {
       EXPECT_TRUE(h.os.Texts("MsgBox").empty());
-      EXPECT_EQ(f.Counter, c.counter);
-      ASSERT_TRUE(f.KeyParts.has_value());
-      EXPECT_EQ(*f.KeyParts, c.parts);
+      EXPECT_EQ(f.Run.Counter, c.counter);
+      ASSERT_TRUE(f.Run.KeyParts.has_value());
+      EXPECT_EQ(*f.Run.KeyParts, c.parts);
     }
   }
 }
@@ -185,10 +185,10 @@ TEST(Splitting, EditingTheScriptResplitsWhileTheWindowIsShown) {
   strumlet::Form1& f = h.main();
   f.Text2.SetText(u"");
   rt::fake::Type(h.app, f.Text2, u"ab{3}c");
-  EXPECT_EQ(*f.KeyParts, (std::vector<rt::ustring>{u"", u"ab", u"c"}));
-  EXPECT_EQ(f.KeyPauses->at(1), u"3");
+  EXPECT_EQ(*f.Run.KeyParts, (std::vector<rt::ustring>{u"", u"ab", u"c"}));
+  EXPECT_EQ(f.Run.KeyPauses->at(1), u"3");
   rt::fake::Type(h.app, f.Text2, u"{1");
-  EXPECT_EQ(*f.KeyParts, (std::vector<rt::ustring>{u"", u"ab", u"c", u""}));
+  EXPECT_EQ(*f.Run.KeyParts, (std::vector<rt::ustring>{u"", u"ab", u"c", u""}));
 }
 
 TEST(Splitting, TheScriptBoxRefusesMoreThanFitsInASplit) {
@@ -198,7 +198,7 @@ TEST(Splitting, TheScriptBoxRefusesMoreThanFitsInASplit) {
   f.Text2.SetText(u"");
   rt::fake::Paste(h.app, f.Text2, rt::ustring(40000, u'z'));
   EXPECT_EQ(f.Text2.Text().size(), 32766u);
-  EXPECT_EQ(f.KeyParts->at(1).size(), 32766u);
+  EXPECT_EQ(f.Run.KeyParts->at(1).size(), 32766u);
   rt::fake::Type(h.app, f.Text2, u"more");
   EXPECT_EQ(f.Text2.Text().size(), 32766u);
   EXPECT_TRUE(h.os.Texts("MsgBox").empty());
@@ -209,10 +209,10 @@ TEST(MainWindow, CheckBoxMirrorsNoTarget) {
   h.Start();
   strumlet::Form1& f = h.main();
   rt::fake::Click(h.app, f.Check1);
-  EXPECT_EQ(f.NoTarget, -1);
+  EXPECT_EQ(f.Run.NoTarget, -1);
   EXPECT_FALSE(f.Text1.Enabled());
   rt::fake::Click(h.app, f.Check1);
-  EXPECT_EQ(f.NoTarget, 0);
+  EXPECT_EQ(f.Run.NoTarget, 0);
   EXPECT_TRUE(f.Text1.Enabled());
 }
 

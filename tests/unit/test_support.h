@@ -8,6 +8,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "strumlet.h"
+#include "strumlet_version.h"
 
 namespace rt {
 // Readable failure messages for UTF-16 text.
@@ -21,9 +22,9 @@ inline rt::AppInfo TestInfo(rt::ustring command) {
   info.folder = u"C:\\Tools";
   info.exeName = u"strumlet";
   info.title = u"Strumlet";
-  info.major = 1;
-  info.minor = 1;
-  info.revision = 48;
+  info.major = STRUMLET_VERSION_MAJOR;
+  info.minor = STRUMLET_VERSION_MINOR;
+  info.revision = STRUMLET_VERSION_REVISION;
   info.command = std::move(command);
   return info;
 }

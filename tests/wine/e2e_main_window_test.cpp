@@ -5,8 +5,10 @@
 #include <string>
 
 #include "info/frm_about.h"
+#include "info/frm_about_ids.h"
 #include "mainwin/form1_ids.h"
 #include "program_driver.h"
+#include "strumlet_version.h"
 
 namespace {
 
@@ -171,7 +173,7 @@ TEST(RealMainWindow, TheAboutWindowShowsVersionAndCopiesTheAddress) {
   rt::ustring address = strumlet::HomepageAddress();
   std::wstring wideAddress(address.begin(), address.end());
   EXPECT_EQ(program.ControlText(about, a::kTitle), L"Strumlet");
-  EXPECT_EQ(program.ControlText(about, a::kVersion), L"Version 1.1.48");
+  EXPECT_EQ(program.ControlText(about, a::kVersion), L"Version " STRUMLET_SHOWN_VERSION);
   std::wstring description = program.ControlText(about, a::kDescription);
   EXPECT_NE(description.find(L"\r\nNew version at " + wideAddress + L"\r\n(Copied to clipboard)"), std::wstring::npos);
   EXPECT_TRUE(WaitFor([&] { return Clipboard() == wideAddress; }));

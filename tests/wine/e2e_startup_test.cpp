@@ -6,6 +6,7 @@
 
 #include "help_text_data.h"
 #include "info/form2.h"
+#include "info/form2_ids.h"
 #include "mainwin/form1_ids.h"
 #include "program_driver.h"
 

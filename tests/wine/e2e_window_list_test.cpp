@@ -7,6 +7,7 @@
 
 #include "mainwin/form1_ids.h"
 #include "program_driver.h"
+#include "windows/form3_ids.h"
 
 namespace {
 

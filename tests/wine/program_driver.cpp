@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/resource_ids.h"
+
 namespace strumlet::wine {
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
@@ -109,7 +111,7 @@ HWND Program::MainWindow(std::chrono::milliseconds limit) {
   HWND found = nullptr;
   WaitFor(
       [&] {
-        for (HWND w : TopWindows(Pid(), L"StrumletForm")) {
+        for (HWND w : TopWindows(Pid(), STRUMLET_FORM_CLASS)) {
           std::wstring caption = TextOf(w);
           // "Strumlet", or "<count> Strumlet" once the countdown runs.
           if (caption == L"Strumlet" || (caption.size() > 9 && caption.substr(caption.size() - 9) == L" Strumlet")) {
