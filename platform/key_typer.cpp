@@ -17,8 +17,6 @@ void Tap(std::vector<InputEvent>& events, KeyboardTarget& target, std::uint16_t 
   events.push_back(KeyEvent(target, vk, true));
 }
 
-int ModifierBit(std::uint16_t vk) { return vk == kVkShift ? kShift : vk == kVkControl ? kCtrl : kAlt; }
-
 // Which keys are down after a run of events, so that a failure can release
 // exactly those.
 class PressedKeys {
@@ -92,7 +90,7 @@ LayoutMap::LayoutMap(KeyboardTarget& target) {
         if (out.dead || out.text.size() != 1) continue;
         char16_t ch = out.text[0];
         if (ch < 0x20 && ch != u'\t' && ch != u'\r') continue;
-        if (ch >= 0xD800 && ch <= 0xDFFF) continue;
+        if (IsSurrogate(ch)) continue;
         keys_.try_emplace(ch, Key{vk, shift});
       }
     }
@@ -114,11 +112,11 @@ std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, const
     switch (s.kind) {
       case KeyStroke::Kind::Hold:
         events.push_back(KeyEvent(target, s.vk, false));
-        held |= ModifierBit(s.vk);
+        held |= ModifierBitOf(s.vk);
         break;
       case KeyStroke::Kind::Release:
         events.push_back(KeyEvent(target, s.vk, true));
-        held &= ~ModifierBit(s.vk);
+        held &= ~ModifierBitOf(s.vk);
         break;
       case KeyStroke::Kind::Press:
         events.push_back(KeyEvent(target, s.vk, false, s.extended));
