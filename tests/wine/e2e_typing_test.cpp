@@ -27,6 +27,22 @@ std::wstring Notation(const std::wstring& text) {
   return keys;
 }
 
+TEST(RealTyping, TheLayoutNamedIsTheOneInForce) {
+  // The keys under Q and Y of a US keyboard tell the three layouts apart.
+  UINT q = MapVirtualKeyW(0x10, MAPVK_VSC_TO_VK), y = MapVirtualKeyW(0x15, MAPVK_VSC_TO_VK);
+  std::string layout = Layout();
+  if (layout == "de") {
+    EXPECT_EQ(q, 'Q');
+    EXPECT_EQ(y, 'Z');
+  } else if (layout == "fr") {
+    EXPECT_EQ(q, 'A');
+    EXPECT_EQ(y, 'Y');
+  } else {
+    EXPECT_EQ(q, 'Q');
+    EXPECT_EQ(y, 'Y');
+  }
+}
+
 TEST(RealTyping, EveryCharacterArrivesAsWrittenOnThisLayout) {
   SCOPED_TRACE("X layout " + Layout());
   Notepad notepad;
