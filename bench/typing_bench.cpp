@@ -2,7 +2,12 @@
 // Notepad twice: through the program's typing engine, and through a plain
 // loop that makes one SendInput call per character with no pacing. Prints
 // characters per second for both, their ratio, and how many characters were
-// lost (the text Notepad ends up with, compared with what was sent).
+// lost (the text Notepad ends up with, compared with what was sent), and how
+// many characters of the engine's send were still on their way when it
+// returned (goal 0). Then a send with a pause mark, as the countdown makes
+// it (a piece, a two-second sleep, one more key): the pause measured from the
+// piece's last character in Notepad to the next one (goal: within 100 ms of
+// 2000 ms).
 #include <windows.h>
 
 #include <chrono>
@@ -11,6 +16,7 @@
 #include <thread>
 #include <vector>
 #include <algorithm>
+#include <atomic>
 
 #include "platform/win32/system.h"
 
@@ -126,6 +132,7 @@ int wmain(int argc, wchar_t** argv) {
     double seconds;
     std::size_t lost;
   } results[2];
+  std::size_t inFlight = 0;
   for (int way = 0; way < 2; ++way) {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     system.AppActivate(u"Untitled - Notepad");
@@ -133,12 +140,44 @@ int wmain(int argc, wchar_t** argv) {
     auto start = Clock::now();
     if (way == 0) {
       system.SendKeys(keys, true);
+      std::size_t arrived = TextOf(edit).size();
+      inFlight = arrived < text.size() ? text.size() - arrived : 0;
     } else {
       PlainLoop(text);
     }
     double seconds = WaitSettled(edit, text, start);
     results[way] = {seconds, Lost(text, TextOf(edit))};
   }
+  // The pause: a watcher thread notes when the piece is complete and when
+  // the next key arrives.
+  const std::wstring piece = MixedText(300);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  system.AppActivate(u"Untitled - Notepad");
+  Sleep(300);
+  std::atomic<bool> done{false};
+  Clock::time_point pieceArrived{}, nextArrived{};
+  std::thread watcher([&] {
+    while (!done) {
+      std::wstring now = TextOf(edit);
+      if (now.size() >= piece.size() && pieceArrived == Clock::time_point{}) pieceArrived = Clock::now();
+      if (now.size() > piece.size()) {
+        nextArrived = Clock::now();
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  system.SendKeys(rt::ustring(piece.begin(), piece.end()), true);
+  system.Sleep(2000);
+  system.SendKeys(u"Z", true);
+  auto limit = Clock::now() + std::chrono::seconds(30);
+  while (nextArrived == Clock::time_point{} && Clock::now() < limit) Sleep(10);
+  done = true;
+  watcher.join();
+  double pauseMs = nextArrived == Clock::time_point{}
+                       ? -1.0
+                       : std::chrono::duration<double, std::milli>(nextArrived - pieceArrived).count();
+
   TerminateProcess(notepad.hProcess, 0);
   CloseHandle(notepad.hProcess);
   CloseHandle(notepad.hThread);
@@ -149,5 +188,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("  engine:     %8.1f chars/s  %6.2f s  lost %zu\n", engineRate, results[0].seconds, results[0].lost);
   std::printf("  plain loop: %8.1f chars/s  %6.2f s  lost %zu\n", plainRate, results[1].seconds, results[1].lost);
   std::printf("  engine / plain loop rate: %.2f\n", engineRate / plainRate);
+  std::printf("  characters still on their way when the engine's send returned: %zu\n", inFlight);
+  std::printf("pause mark {2} after a 300-character piece: %.0f ms from its last character to the next (mark 2000 ms)\n",
+              pauseMs);
   return 0;
 }
