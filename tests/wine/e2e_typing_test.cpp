@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "mainwin/form1_ids.h"
 #include "program_driver.h"
 
 namespace {
@@ -142,6 +143,35 @@ TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeys) {
   }, 45s)) << "no file; it holds: " << content;
   EXPECT_EQ(content, "hello (x) =-_.,;:!?*%\r\n");
   DeleteFileW(file.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace strumlet::wine;
+namespace ids = strumlet::form1_ids;
+
+TEST(RealTyping, AMessageFromAnotherProgramWaitsUntilTheSendIsOver) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  std::wstring piece;
+  for (int i = 0; i < 400; ++i) piece += static_cast<wchar_t>(L'a' + i % 26);
+  Program program(L"/Untitled - Notepad/" + piece + L"/60/loop");
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(program.Control(main, ids::kSendNow));
+  ASSERT_TRUE(WaitFor([&] { return !notepad.Text().empty(); }, 60s));
+  // A close sent by another program in the middle of the send is not
+  // handled there (the sender gives up waiting): the send goes on to its end.
+  DWORD_PTR result = 0;
+  LRESULT answered = SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 300, &result);
+  std::wstring atAnswer = notepad.Text();
+  EXPECT_LT(atAnswer.size(), piece.size()) << "the close came during the send";
+  EXPECT_EQ(answered, 0) << "handled during the send, with " << atAnswer.size() << " characters typed";
+  EXPECT_TRUE(notepad.WaitText(piece, 60s)) << testing::PrintToString(notepad.Text());
+  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(program.Close(main), 0);
 }
 
 }  // namespace
