@@ -158,7 +158,7 @@ void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait) {
   });
   // A key between the press and the release of Alt or Win keeps the release
   // from opening the menu bar or the Start menu.
-  if (menuKeyHeld) Tap(events, target, kVkMarker);
+  if (menuKeyHeld) Tap(events, target, kVkMask);
   std::vector<InputEvent> heldReleases;
   for (std::uint16_t vk : held) heldReleases.push_back(KeyEvent(target, vk, true, IsExtendedModifier(vk)));
   events.insert(events.end(), heldReleases.begin(), heldReleases.end());

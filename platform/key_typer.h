@@ -85,10 +85,12 @@ inline constexpr std::uint64_t kDeliveryLimitMs = 15000;
 inline constexpr std::uint16_t kVkCapital = 0x14;
 inline constexpr std::uint16_t kVkLShift = 0xA0, kVkRShift = 0xA1, kVkLControl = 0xA2, kVkRControl = 0xA3,
                                kVkLMenu = 0xA4, kVkRMenu = 0xA5, kVkLWin = 0x5B, kVkRWin = 0x5C;
-// An unassigned key: no program acts on it. Its press and release mark the
-// end of each chunk, and tapping it while Alt or Win is down keeps their
-// release from opening a menu.
+// Unassigned keys: no program acts on them. The marker's press and release
+// mark the end of each chunk; the mask, tapped while Alt or Win is down,
+// keeps their release from opening a menu. They are two keys, so that a tap
+// of the mask still on its way is never taken for the marker's arrival.
 inline constexpr std::uint16_t kVkMarker = 0xE8;
+inline constexpr std::uint16_t kVkMask = 0x97;
 
 // Modifier keys a user may be holding, released before typing.
 inline constexpr std::uint16_t kPhysicalModifiers[] = {kVkLShift, kVkRShift, kVkLControl, kVkRControl,

@@ -413,7 +413,7 @@ void FakeKeyboard::Read(const InputEvent& e) {
     caps = !caps;
     return;
   }
-  if (e.vk == kVkMarker) return;
+  if (e.vk == kVkMarker || e.vk == kVkMask) return;
 
   bool shift = Has(Modifier::LShift) || Has(Modifier::RShift);
   bool ctrl = Has(Modifier::LCtrl) || Has(Modifier::RCtrl);

@@ -211,17 +211,22 @@ TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
     const char* name;
     int readPerMs;
     bool markerLeftDown;  // a press of the marker key read before the send
+    bool altHeld;         // the user holds Alt: its release is masked first
   } cases[] = {
-      {"fast target", 50, false},
-      {"slow target", 1, false},
-      {"marker state left down", 1, true},
+      {"fast target", 50, false, false},
+      {"slow target", 1, false, false},
+      {"marker state left down", 1, true, false},
+      {"slow target, Alt held", 1, false, true},
   };
-  rt::ustring keys;
-  for (int i = 0; i < 2000; ++i) keys += static_cast<char16_t>(u'a' + i % 26);
   for (const auto& c : cases) {
+    // Long, and short enough for one chunk.
+    for (int length : {2000, 3}) {
+    rt::ustring keys;
+    for (int i = 0; i < length; ++i) keys += static_cast<char16_t>(u'a' + i % 26);
     SCOPED_TRACE(c.name);
     FakeKeyboard keyboard;
     keyboard.readPerMs = c.readPerMs;
+    if (c.altHeld) keyboard.Hold(Modifier::LAlt);
     if (c.markerLeftDown) {
       keyboard.Inject({{false, rt::kVkMarker, 0, false, false}});
       keyboard.Drain();
@@ -230,6 +235,7 @@ TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
     EXPECT_TRUE(keyboard.queue.empty()) << keyboard.queue.size() << " events in flight";
     EXPECT_EQ(keyboard.text, keys);
     EXPECT_LE(keyboard.maxChunk, rt::kChunkEvents);
+    }
   }
 }
 
