@@ -24,7 +24,7 @@ for preset in win32 win64; do
     # ctest would start every test program to list its tests, so the check
     # of the executable runs by itself.
     log "this kernel does not run 32-bit programs: win32 gets the executable check only"
-    python3 "$ROOT/tests/inspect_exe.py" "$ROOT/build/win32/bin/strumlet.exe"
+    sh "$ROOT/build/win32/inspect_exe.sh"
     continue
   fi
   log "tests under Wine: $preset"
