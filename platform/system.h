@@ -33,6 +33,10 @@ struct AppInfo {
   int minor = 0;
   int revision = 0;
   ustring command;  // the argument text after the program's own path
+  // How a command line that starts the program is written: false for
+  // Windows' ("<folder>\\<name>.exe <arguments>"), true for a POSIX shell's
+  // ("<folder>/<name> '<arguments>'").
+  bool shellCommandLine = false;
 };
 
 class System {
