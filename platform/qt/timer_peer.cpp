@@ -3,72 +3,52 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 
 #include "platform/qt/form_window.h"
+#include "platform/tick_grid.h"
 
 namespace rt::qt {
 
 namespace {
 
-class TimerPeer : public ControlWidgetPeer {
+// The grid keeps the time; Qt only gives the wake-ups.
+class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
  public:
-  TimerPeer(FormWindow& owner, Timer& timer) : ControlWidgetPeer(owner, timer), timer_(timer) {
+  TimerPeer(FormWindow& owner, Timer& timer)
+      : ControlWidgetPeer(owner, timer), timer_(timer), grid_([this] { return Now(); }, *this, 1) {
+    clock_.start();
     wake_.setSingleShot(true);
     wake_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] { OnWake(); });
-    clock_.start();
-    Restart();
+    QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] {
+      if (owner_.Dead()) return;
+      grid_.Woken([this] { timer_.UserTick(); });
+    });
+    Sync(Property::TimerState);
   }
+  ~TimerPeer() override { grid_.Stop(); }
+
   void Sync(Property what) override {
-    if (what == Property::TimerState) Restart();
+    if (what != Property::TimerState) return;
+    if (timer_.TimerEnabled() && timer_.Interval() > 0 && !owner_.Dead() && timer_.Parent().Loaded()) {
+      grid_.Start(static_cast<std::uint64_t>(timer_.Interval()));
+    } else {
+      grid_.Stop();
+    }
   }
 
  private:
-  void Restart() {
-    wake_.stop();
-    ++generation_;
-    if (!timer_.TimerEnabled() || timer_.Interval() <= 0 || owner_.Dead() || !timer_.Parent().Loaded()) return;
-    anchor_ = clock_.elapsed();
-    period_ = 0;
-    Schedule();
+  std::uint64_t Now() const { return static_cast<std::uint64_t>(clock_.elapsed()); }
+  bool Set(std::uint64_t delayMs) override {
+    wake_.start(static_cast<int>(std::min<std::uint64_t>(delayMs, INT_MAX)));
+    return true;
   }
-  void Schedule() {
-    if (owner_.Dead() || !timer_.TimerEnabled()) return;
-    qint64 interval = timer_.Interval();
-    qint64 now = clock_.elapsed();
-    qint64 due = anchor_ + (period_ + 1) * interval;
-    if (due <= now) {
-      period_ = (now - anchor_) / interval;
-      due = anchor_ + (period_ + 1) * interval;
-    }
-    wake_.start(static_cast<int>(std::max<qint64>(1, due - now)));
-  }
-  void OnWake() {
-    if (busy_) {
-      Schedule();
-      return;
-    }
-    qint64 now = clock_.elapsed();
-    qint64 interval = timer_.Interval();
-    if (now < anchor_ + (period_ + 1) * interval) {
-      Schedule();
-      return;
-    }
-    period_ = std::max<qint64>(period_ + 1, (now - anchor_) / interval);
-    unsigned generation = generation_;
-    busy_ = true;
-    timer_.UserTick();
-    busy_ = false;
-    if (generation == generation_ && !wake_.isActive()) Schedule();
-  }
+  void Cancel() override { wake_.stop(); }
 
   Timer& timer_;
-  QTimer wake_;
   QElapsedTimer clock_;
-  qint64 anchor_ = 0;
-  qint64 period_ = 0;
-  unsigned generation_ = 0;
-  bool busy_ = false;
+  QTimer wake_;
+  TickGrid grid_;
 };
 
 }  // namespace
