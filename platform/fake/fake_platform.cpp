@@ -60,28 +60,54 @@ namespace {
 
 // The activation's view of the fake desktop. Every window answers at once and
 // the system grants the foreground on the first request.
-class DesktopWindows : public WindowSystem {
+class DesktopWindows : public WindowActivation {
  public:
   explicit DesktopWindows(FakeSystem& os) : os_(os) {}
-  std::vector<TopWindow> VisibleTopWindows() override {
-    std::vector<TopWindow> out;
-    for (WindowHandle h : os_.desktop[1].children) {
-      const FakeWindow& w = os_.desktop[h];
-      if (w.visible && !w.caption.empty()) out.push_back({h, w.caption});
-    }
-    return out;
+  WindowHandle Desktop() override { return 1; }
+  WindowHandle FirstChild(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it == os_.desktop.end() || it->second.children.empty() ? 0 : it->second.children.front();
   }
+  WindowHandle NextSibling(WindowHandle window) override {
+    for (auto& [handle, w] : os_.desktop) {
+      auto& kids = w.children;
+      auto pos = std::find(kids.begin(), kids.end(), window);
+      if (pos != kids.end()) return pos + 1 == kids.end() ? 0 : *(pos + 1);
+    }
+    return 0;
+  }
+  WindowHandle Owner(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it == os_.desktop.end() ? 0 : it->second.parent;
+  }
+  ustring Caption(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it == os_.desktop.end() ? ustring() : it->second.caption;
+  }
+  ustring ClassName(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it == os_.desktop.end() ? ustring() : it->second.className;
+  }
+  bool Visible(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it != os_.desktop.end() && it->second.visible;
+  }
+  bool Enabled(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it != os_.desktop.end() && it->second.enabled;
+  }
+  bool Exists(WindowHandle window) override { return os_.desktop.count(window) != 0; }
+  PlacementRect Placement(WindowHandle window) override {
+    auto it = os_.desktop.find(window);
+    return it == os_.desktop.end() ? PlacementRect{} : it->second.placement;
+  }
+
   bool EqualIgnoringCase(ustring_view a, ustring_view b) override { return EqualIgnoringAsciiCase(a, b); }
-  bool IsEnabled(WindowHandle window) override { return os_.IsWindowEnabled(window); }
-  WindowHandle ActivePopup(WindowHandle) override { return 0; }
+  WindowHandle LastActivePopup(WindowHandle window) override { return window; }
   bool IsMinimized(WindowHandle window) override { return os_.desktop.count(window) && os_.desktop[window].minimized; }
   void Restore(WindowHandle window) override { os_.desktop[window].minimized = false; }
   bool IsHung(WindowHandle) override { return false; }
   WindowHandle Foreground() override { return os_.foreground; }
-  WindowHandle RootOwner(WindowHandle window) override {
-    while (os_.desktop.count(window) && os_.desktop[window].parent != 0) window = os_.desktop[window].parent;
-    return window;
-  }
   bool SetForeground(WindowHandle window) override {
     os_.foreground = window;
     return true;
@@ -97,59 +123,17 @@ class DesktopWindows : public WindowSystem {
 
 }  // namespace
 
+WindowQueries& FakeSystem::Windows() {
+  if (!windows_) windows_ = std::make_unique<DesktopWindows>(*this);
+  return *windows_;
+}
+
 void FakeSystem::AppActivate(ustring_view caption) {
   calls.push_back({"AppActivate", ustring(caption)});
-  DesktopWindows windows(*this);
-  ActivateWindow(caption, windows);
+  ActivateWindow(caption, static_cast<DesktopWindows&>(Windows()));
 }
 
 void FakeSystem::Sleep(std::uint32_t milliseconds) { calls.push_back({"Sleep", u"", milliseconds}); }
-
-WindowHandle FakeSystem::GetWindow(WindowHandle window, int relation) {
-  auto it = desktop.find(window);
-  if (it == desktop.end()) return 0;
-  if (relation == kGwChild) return it->second.children.empty() ? 0 : it->second.children.front();
-  if (relation == kGwHwndNext) {
-    for (auto& [handle, w] : desktop) {
-      auto& kids = w.children;
-      auto pos = std::find(kids.begin(), kids.end(), window);
-      if (pos != kids.end()) return pos + 1 == kids.end() ? 0 : *(pos + 1);
-    }
-  }
-  return 0;
-}
-
-ustring FakeSystem::WindowText(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? ustring() : CutUnits(it->second.caption, 254);
-}
-
-ustring FakeSystem::WindowClassName(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? ustring() : CutUnits(it->second.className, 254);
-}
-
-WindowHandle FakeSystem::GetParent(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? 0 : it->second.parent;
-}
-
-bool FakeSystem::IsWindowVisible(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it != desktop.end() && it->second.visible;
-}
-
-bool FakeSystem::IsWindowEnabled(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it != desktop.end() && it->second.enabled;
-}
-
-bool FakeSystem::IsWindow(WindowHandle window) { return desktop.count(window) != 0; }
-
-PlacementRect FakeSystem::GetWindowPlacement(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? PlacementRect{} : it->second.placement;
-}
 
 namespace {
 

@@ -6,9 +6,11 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/activation.h"
 #include "platform/app.h"
 #include "platform/fake/fake_keyboard.h"
 #include "platform/system.h"
@@ -75,20 +77,13 @@ class FakeSystem : public System {
   void SendKeys(ustring_view keys, bool wait) override;
   void AppActivate(ustring_view caption) override;
   void Sleep(std::uint32_t milliseconds) override;
-  WindowHandle GetDesktopWindow() override { return 1; }
-  WindowHandle GetWindow(WindowHandle window, int relation) override;
-  ustring WindowText(WindowHandle window) override;
-  ustring WindowClassName(WindowHandle window) override;
-  WindowHandle GetParent(WindowHandle window) override;
-  bool IsWindowVisible(WindowHandle window) override;
-  bool IsWindowEnabled(WindowHandle window) override;
-  bool IsWindow(WindowHandle window) override;
-  PlacementRect GetWindowPlacement(WindowHandle window) override;
+  WindowQueries& Windows() override;
 
   ustring lastMsgBoxTitle;
 
  private:
   WindowHandle next_ = 2;
+  std::unique_ptr<WindowActivation> windows_;
 };
 
 // A form's native state as the fake peer saw it last.

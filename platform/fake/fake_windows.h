@@ -4,6 +4,7 @@
 // Records the calls in order.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -19,7 +20,7 @@ namespace rt::fake {
 // tests that depend on case give their captions in ASCII.
 inline bool EqualIgnoringAsciiCase(ustring_view a, ustring_view b) { return UpperAscii(a) == UpperAscii(b); }
 
-class FakeWindows : public WindowSystem {
+class FakeWindows : public WindowActivation {
  public:
   struct Win {
     ustring title;
@@ -42,16 +43,25 @@ class FakeWindows : public WindowSystem {
     zOrder.push_back(h);
   }
 
-  std::vector<TopWindow> VisibleTopWindows() override {
-    std::vector<TopWindow> out;
-    for (WindowHandle h : zOrder) out.push_back({h, windows[h].title});
-    return out;
+  // The desktop's handle, one that no test gives a window.
+  static constexpr WindowHandle kDesktop = 0xDE5C;
+  WindowHandle Desktop() override { return kDesktop; }
+  WindowHandle FirstChild(WindowHandle w) override { return w == kDesktop && !zOrder.empty() ? zOrder.front() : 0; }
+  WindowHandle NextSibling(WindowHandle w) override {
+    auto it = std::find(zOrder.begin(), zOrder.end(), w);
+    return it == zOrder.end() || it + 1 == zOrder.end() ? 0 : *(it + 1);
   }
+  WindowHandle Owner(WindowHandle w) override { return windows.count(w) ? windows[w].owner : 0; }
+  ustring Caption(WindowHandle w) override { return windows.count(w) ? windows[w].title : ustring(); }
+  ustring ClassName(WindowHandle) override { return u"Window"; }
+  bool Visible(WindowHandle w) override { return windows.count(w) != 0; }
+  bool Enabled(WindowHandle w) override { return windows.count(w) && windows[w].enabled; }
+  bool Exists(WindowHandle w) override { return windows.count(w) != 0; }
+  PlacementRect Placement(WindowHandle) override { return {}; }
   bool EqualIgnoringCase(ustring_view a, ustring_view b) override {
     return EqualIgnoringAsciiCase(a, b);
   }
-  bool IsEnabled(WindowHandle w) override { return windows[w].enabled; }
-  WindowHandle ActivePopup(WindowHandle w) override { return windows[w].popup; }
+  WindowHandle LastActivePopup(WindowHandle w) override { return windows[w].popup ? windows[w].popup : w; }
   bool IsMinimized(WindowHandle w) override { return windows.count(w) && windows[w].minimized; }
   void Restore(WindowHandle w) override {
     log.push_back("restore");
@@ -59,10 +69,6 @@ class FakeWindows : public WindowSystem {
   }
   bool IsHung(WindowHandle w) override { return windows.count(w) && windows[w].hung; }
   WindowHandle Foreground() override { return foreground; }
-  WindowHandle RootOwner(WindowHandle w) override {
-    while (windows.count(w) && windows[w].owner) w = windows[w].owner;
-    return w;
-  }
   bool SetForeground(WindowHandle w) override {
     std::string way = attached ? "attach" : inputGiven_ ? "input" : "plain";
     log.push_back("set:" + way);
