@@ -5,29 +5,9 @@
 #include "platform/dialog_keys.h"
 #include "platform/activation.h"
 #include "platform/errors.h"
-#include "platform/fake/fake_windows.h"
 #include "platform/key_typer.h"
 
 namespace rt::fake {
-
-FakeSystem::FakeSystem() { desktop[1] = FakeWindow(u"", u"#32769", 0, true, true, {}); }
-
-WindowHandle FakeSystem::AddWindow(WindowHandle parent, FakeWindow window) {
-  WindowHandle handle = next_++;
-  desktop[handle] = std::move(window);
-  desktop[parent].children.push_back(handle);
-  return handle;
-}
-
-void FakeSystem::CloseWindow(WindowHandle window) {
-  auto it = desktop.find(window);
-  if (it == desktop.end() || window == 1) return;
-  std::vector<WindowHandle> children = it->second.children;
-  for (WindowHandle child : children) CloseWindow(child);
-  for (auto& [handle, w] : desktop) std::erase(w.children, window);
-  desktop.erase(window);
-  if (foreground == window) foreground = 0;
-}
 
 std::vector<ustring> FakeSystem::Texts(const std::string& what) const {
   std::vector<ustring> out;
@@ -56,81 +36,9 @@ void FakeSystem::SendKeys(ustring_view keys, bool wait) {
   TypeKeys(keys, keyboard, wait);
 }
 
-namespace {
-
-// The activation's view of the fake desktop. Every window answers at once and
-// the system grants the foreground on the first request.
-class DesktopWindows : public WindowActivation {
- public:
-  explicit DesktopWindows(FakeSystem& os) : os_(os) {}
-  WindowHandle Desktop() override { return 1; }
-  WindowHandle FirstChild(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it == os_.desktop.end() || it->second.children.empty() ? 0 : it->second.children.front();
-  }
-  WindowHandle NextSibling(WindowHandle window) override {
-    for (auto& [handle, w] : os_.desktop) {
-      auto& kids = w.children;
-      auto pos = std::find(kids.begin(), kids.end(), window);
-      if (pos != kids.end()) return pos + 1 == kids.end() ? 0 : *(pos + 1);
-    }
-    return 0;
-  }
-  WindowHandle Owner(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it == os_.desktop.end() ? 0 : it->second.parent;
-  }
-  ustring Caption(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it == os_.desktop.end() ? ustring() : it->second.caption;
-  }
-  ustring ClassName(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it == os_.desktop.end() ? ustring() : it->second.className;
-  }
-  bool Visible(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it != os_.desktop.end() && it->second.visible;
-  }
-  bool Enabled(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it != os_.desktop.end() && it->second.enabled;
-  }
-  bool Exists(WindowHandle window) override { return os_.desktop.count(window) != 0; }
-  PlacementRect Placement(WindowHandle window) override {
-    auto it = os_.desktop.find(window);
-    return it == os_.desktop.end() ? PlacementRect{} : it->second.placement;
-  }
-
-  bool EqualIgnoringCase(ustring_view a, ustring_view b) override { return EqualIgnoringAsciiCase(a, b); }
-  WindowHandle LastActivePopup(WindowHandle window) override { return window; }
-  bool IsMinimized(WindowHandle window) override { return os_.desktop.count(window) && os_.desktop[window].minimized; }
-  void Restore(WindowHandle window) override { os_.desktop[window].minimized = false; }
-  bool IsHung(WindowHandle) override { return false; }
-  WindowHandle Foreground() override { return os_.foreground; }
-  bool SetForeground(WindowHandle window) override {
-    os_.foreground = window;
-    return true;
-  }
-  void BringToTop(WindowHandle) override {}
-  bool AttachToForeground(WindowHandle, bool) override { return true; }
-  void InjectNeutralInput() override {}
-  bool WaitUntil(const std::function<bool()>& done, int) override { return done(); }
-
- private:
-  FakeSystem& os_;
-};
-
-}  // namespace
-
-WindowQueries& FakeSystem::Windows() {
-  if (!windows_) windows_ = std::make_unique<DesktopWindows>(*this);
-  return *windows_;
-}
-
 void FakeSystem::AppActivate(ustring_view caption) {
   calls.push_back({"AppActivate", ustring(caption)});
-  ActivateWindow(caption, static_cast<DesktopWindows&>(Windows()));
+  ActivateWindow(caption, desktop);
 }
 
 void FakeSystem::Sleep(std::uint32_t milliseconds) { calls.push_back({"Sleep", u"", milliseconds}); }
