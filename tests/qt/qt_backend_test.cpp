@@ -193,8 +193,8 @@ TEST(QtForms, TheTimerTicksAndTheWindowListFills) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.Run.Counter != start; }, 20000)) << "a tick within a generous limit";
   EXPECT_EQ(h.WidgetOf<QLabel>(f.Label1)->text(), ToQString(f.Label1.Caption()));
 
-  h.os.AddTopWindow(u"Untitled - Text Editor");
-  h.os.AddTopWindow(u"Terminal \u2013 caf\u00E9");
+  h.os.desktop.AddWindow({u"Untitled - Text Editor"});
+  h.os.desktop.AddWindow({u"Terminal \u2013 caf\u00E9"});
   QTest::mouseClick(h.WidgetOf(f.Command7), Qt::LeftButton);
   strumlet::Form3* list = f.WindowList.IfLoaded();
   ASSERT_NE(list, nullptr);
