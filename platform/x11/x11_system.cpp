@@ -1,5 +1,7 @@
 #include "platform/x11/x11_system.h"
 
+#include <X11/Xlib.h>
+
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,9 +13,9 @@
 
 #include "platform/activation.h"
 #include "platform/command_text.h"
-#include "platform/key_typer.h"
 #include "platform/x11/clipboard_holder.h"
-#include "platform/x11/x11_keyboard.h"
+#include "platform/x11/x_keyboard.h"
+#include "platform/x11/x11_windows.h"
 #include "strumlet_version.h"
 
 namespace rt::x11 {
@@ -33,10 +35,7 @@ bool X11System::SetClipboardText(ustring_view text) {
   return !self.empty() && StartClipboardHolder(self, ToUtf8(text));
 }
 
-void X11System::SendKeys(ustring_view keys, bool wait) {
-  X11Keyboard keyboard(display_);
-  TypeKeys(keys, keyboard, wait);
-}
+void X11System::SendKeys(ustring_view keys, bool wait) { x11::SendKeys(keys, wait); }
 
 void X11System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
 

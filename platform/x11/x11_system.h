@@ -2,15 +2,17 @@
 // connection of their own, whatever toolkit draws the program's windows:
 // typing, activation, the desktop's windows, the clipboard, the program's
 // facts. The message box is the toolkit's, so it is left to a subclass.
+// This header includes no X header, so that a toolkit's headers, which
+// Xlib's macros (Bool, Status, None) would break, can come with it.
 #pragma once
-
-#include <X11/Xlib.h>
 
 #include <memory>
 #include <string>
 
+#include "platform/activation.h"
 #include "platform/system.h"
-#include "platform/x11/x11_windows.h"
+
+struct _XDisplay;
 
 namespace rt::x11 {
 
@@ -23,7 +25,6 @@ class X11System : public System {
   X11System& operator=(const X11System&) = delete;
 
   bool Connected() const { return display_ != nullptr; }
-  Display* Connection() const { return display_; }
 
   bool SetClipboardText(ustring_view text) override;
   void SendKeys(ustring_view keys, bool wait) override;
@@ -32,8 +33,8 @@ class X11System : public System {
   WindowQueries& Windows() override { return *windows_; }
 
  private:
-  Display* display_;
-  std::unique_ptr<X11Windows> windows_;
+  _XDisplay* display_;
+  std::unique_ptr<WindowActivation> windows_;
 };
 
 // The real path of the running executable ("" if it cannot be read).
