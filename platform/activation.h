@@ -37,8 +37,8 @@ class WindowActivation : public WindowQueries {
   virtual void Restore(WindowHandle window) = 0;
   // The window's program has not read its input for some seconds.
   virtual bool IsHung(WindowHandle window) = 0;
-  // The window that receives the user's keys now (the active top-level
-  // window, or the dialog in front of it), or 0.
+  // The top-level window the user works in now, which gets the keys typed,
+  // or 0 when there is none.
   virtual WindowHandle Foreground() = 0;
   // Asks for a window to become the foreground window. The system may
   // refuse, or say yes and not do it: only Foreground tells.

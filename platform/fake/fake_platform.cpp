@@ -166,18 +166,17 @@ void FakeBackend::Hidden(const Form& form) {
 }
 
 void Type(App& app, TextBox& box, ustring_view text) {
-  for (char16_t c : text) {
-    if (box.MaxLength() != 0 && box.Text().size() >= box.MaxLength()) break;
-    box.UserSetText(box.Text() + c);
+  // One character at a time: a surrogate pair is one character.
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t units = IsSurrogatePairAt(text, i) ? 2 : 1;
+    box.UserInsert(text.substr(i, units));
     app.Idle();
+    i += units;
   }
 }
 
 void Paste(App& app, TextBox& box, ustring_view text) {
-  ustring now = box.Text();
-  std::size_t room = box.MaxLength() == 0 ? text.size() : box.MaxLength() - std::min(box.MaxLength(), now.size());
-  now += text.substr(0, room);
-  box.UserSetText(now);
+  box.UserInsert(text);
   app.Idle();
 }
 

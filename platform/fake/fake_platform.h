@@ -99,7 +99,8 @@ class FakeBackend : public Backend {
 };
 
 // What a user does to the controls, each followed by the message loop's idle
-// step, as in the real program.
+// step, as in the real program. Type enters one character at a time, Paste
+// all at once, both through TextBox::UserInsert and so within its limit.
 void Type(App& app, TextBox& box, ustring_view text);
 void Paste(App& app, TextBox& box, ustring_view text);
 void Click(App& app, CommandButton& button);
