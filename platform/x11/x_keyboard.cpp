@@ -345,6 +345,12 @@ struct XKeyboard::State {
     std::size_t i = static_cast<std::size_t>(slot - bound.begin());
     Bind(spare[i], KeysymOf(cp));
     bound[i] = cp;
+    // The target refetches the keymap when it reads the change notice, and
+    // gets whatever the server has then: the binding counts as an event that
+    // it must have read before the key goes out.
+    ++sent;
+    lastEventMs = NowMs();
+    if (!Barrier(kDeliveryLimitMs)) return -1;
     return static_cast<int>(i);
   }
 

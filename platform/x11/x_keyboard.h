@@ -30,8 +30,8 @@ namespace rt::x11 {
 
 struct KeyboardOptions {
   std::string display;        // empty: $DISPLAY
-  int spareKeycodes = 8;      // at most this many keycodes bound to characters at once
-  int guardMs = 25;           // the guard time of a target that does not answer pings
+  int spareKeycodes = 32;      // at most this many keycodes bound to characters at once
+  int guardMs = 50;           // the guard time of a target that does not answer pings
 };
 
 class XKeyboard : public KeyboardTarget {
