@@ -363,10 +363,11 @@ bool X11Windows::SetForeground(WindowHandle window) {
     XFlush(display_);
     return !trap.Failed();
   }
-  auto send = [&](Atom type, long l0, long l1, long l2) {
+  // A client message to the window manager about `about`.
+  auto send = [&](Window about, Atom type, long l0, long l1, long l2) {
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = W(window);
+    event.xclient.window = about;
     event.xclient.message_type = type;
     event.xclient.format = 32;
     event.xclient.data.l[0] = l0;
@@ -379,18 +380,11 @@ bool X11Windows::SetForeground(WindowHandle window) {
   std::vector<unsigned long> current = Cardinals(root_, A("_NET_CURRENT_DESKTOP"), XA_CARDINAL);
   Time stamp = ServerTime();
   if (!desktop.empty() && desktop[0] != 0xFFFFFFFFul && (current.empty() || current[0] != desktop[0])) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = root_;
-    event.xclient.message_type = A("_NET_CURRENT_DESKTOP");
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(desktop[0]);
-    event.xclient.data.l[1] = static_cast<long>(stamp);
-    XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    send(root_, A("_NET_CURRENT_DESKTOP"), static_cast<long>(desktop[0]), static_cast<long>(stamp), 0);
   }
   // Source 2 (a pager: the user's own choice) with a real timestamp, which
   // window managers honour rather than take for focus stealing.
-  send(A("_NET_ACTIVE_WINDOW"), 2, static_cast<long>(stamp), static_cast<long>(W(Foreground())));
+  send(W(window), A("_NET_ACTIVE_WINDOW"), 2, static_cast<long>(stamp), static_cast<long>(W(Foreground())));
   XFlush(display_);
   return !trap.Failed();
 }

@@ -22,28 +22,15 @@
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_text.h"
 #include "platform/twips.h"
-#include "strumlet.h"
-#include "strumlet_version.h"
+#include "../unit/test_support.h"
 
 namespace {
 
 using rt::qt::ToQString;
 
-rt::AppInfo Info(rt::ustring command) {
-  rt::AppInfo info;
-  info.folder = u"/usr/bin";
-  info.exeName = u"strumlet";
-  info.title = u"Strumlet";
-  info.major = STRUMLET_VERSION_MAJOR;
-  info.minor = STRUMLET_VERSION_MINOR;
-  info.revision = STRUMLET_VERSION_REVISION;
-  info.command = std::move(command);
-  return info;
-}
-
 // The program on the Qt backend over the recording system.
 struct QtHarness {
-  explicit QtHarness(rt::ustring command = u"") : app(os, backend, Info(std::move(command))), program(app) {
+  explicit QtHarness(rt::ustring command = u"") : app(os, backend, strumlet::testing::TestInfo(std::move(command))), program(app) {
     program.Start();
     app.Idle();
   }
