@@ -1,4 +1,4 @@
-// The main window's unit tests with the Qt backend beside the fake
+// The forms' unit tests with the Qt backend beside the fake
 // (qt_tee_backend.h), headless.
 #include <gtest/gtest.h>
 
