@@ -317,9 +317,11 @@ bool Screen::Ping(XWindow window) {
   event.xclient.data.l[2] = static_cast<long>(window);
   XSendEvent(display_, window, False, NoEventMask, &event);
   XFlush(display_);
-  // The answer goes to the root window.
+  // The answer goes to the root window. A window that has gone (closed
+  // by the very key or click) answers no more.
   return WaitFor(
       [&] {
+        if (!Exists(window)) return true;
         XEvent reply;
         while (XCheckTypedEvent(display_, ClientMessage, &reply)) {
           if (reply.xclient.message_type == A("WM_PROTOCOLS") &&
