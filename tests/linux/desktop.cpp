@@ -265,6 +265,7 @@ bool Screen::Activate(XWindow window) {
     return Active() == window && focus == window && XGetWindowAttributes(display_, window, &attributes) &&
            attributes.map_state == IsViewable && !IsMinimised(window);
   };
+  bool wasMinimised = IsMinimised(window);
   if (!focused()) {
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -276,12 +277,14 @@ bool Screen::Activate(XWindow window) {
     XSendEvent(display_, DefaultRootWindow(display_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display_);
   }
-  // A window coming back from the task bar is animated into its place:
-  // settled once it has stayed put for a while.
+  // A window coming back from the task bar is animated into its place
+  // (openbox moves it there while it is already active): settled once it
+  // has stayed put for a second.
   Box last{-1, -1, -1, -1};
   auto since = std::chrono::steady_clock::now();
   auto settled = [&] {
     if (!focused()) return false;
+    if (!wasMinimised) return true;
     Box now = Client(window);
     auto t = std::chrono::steady_clock::now();
     if (now.x != last.x || now.y != last.y || now.width != last.width || now.height != last.height) {
@@ -289,7 +292,7 @@ bool Screen::Activate(XWindow window) {
       since = t;
       return false;
     }
-    return t - since >= 300ms;
+    return t - since >= 1s;
   };
   // Active on the server is not yet active in the program: once it has
   // answered a ping, it has read the events that made it so.
