@@ -428,15 +428,27 @@ std::optional<std::string> Screen::Clipboard() {
 }
 
 std::optional<std::string> Screen::CopyText(XWindow window, int clientWidthTwips, const rt::Control& box) {
-  if (!Activate(window)) return std::nullopt;
-  TakeClipboard();
-  Click(window, clientWidthTwips, box);
-  Key("a", {"Control_L"});
-  Key("c", {"Control_L"});
-  if (!WaitFor([&] { return !ClipboardIsOurs() && XGetSelectionOwner(display_, A("CLIPBOARD")) != None; }, 30s)) {
-    return std::nullopt;
+  // Copying changes nothing in the program, so a copy that did not come
+  // through (the keys reached the box before it had the focus) is tried
+  // again.
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    if (!Activate(window)) return std::nullopt;
+    TakeClipboard();
+    Click(window, clientWidthTwips, box);
+    Key("a", {"Control_L"});
+    Key("c", {"Control_L"});
+    if (WaitFor([&] { return !ClipboardIsOurs() && XGetSelectionOwner(display_, A("CLIPBOARD")) != None; }, 5s)) {
+      return Clipboard();
+    }
   }
-  return Clipboard();
+  return std::nullopt;
+}
+
+bool Screen::AwaitPlace(XWindow window, int x, int y) {
+  return WaitFor([&] {
+    Box b = Client(window);
+    return b.x == x && b.y == y;
+  });
 }
 
 }  // namespace strumlet::linux_e2e

@@ -111,6 +111,8 @@ class Screen {
   // The program's message box.
   XWindow AwaitMessageBox(pid_t pid, std::chrono::milliseconds limit = 45s);
 
+  // Waits until the client area's corner is at that point of the screen.
+  bool AwaitPlace(XWindow window, int x, int y);
   // The client area, and the outer frame the window manager draws.
   Box Client(XWindow window);
   Box Frame(XWindow window);

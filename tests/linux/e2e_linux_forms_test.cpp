@@ -26,6 +26,14 @@ struct Layout {
   strumlet::testing::Harness harness;
 };
 
+// The main window at the place it starts at. A window restored from the
+// task bar is moved there after it has become active (openbox animates
+// it); clicks must wait for that.
+bool AtItsPlace(Screen& screen, XWindow main, const strumlet::Form1& f) {
+  int dpi = screen.Dpi(main, f.ClientWidth);
+  return screen.AwaitPlace(main, rt::TwipsToPixels(f.StartLeft, dpi), rt::TwipsToPixels(f.StartTop, dpi));
+}
+
 // The path of the program and the argument text in single quotes, as a
 // POSIX shell reads it back.
 std::string ComposedLine(const std::string& arguments) { return std::string(STRUMLET_EXE) + " '" + arguments + "'"; }
@@ -86,7 +94,8 @@ TEST(LinuxMainWindow, TheComposedLineIsCopiedAfterTheBoxAndStartsTheSameRunFromA
     XWindow main = screen.AwaitMain(program.Pid());
     ASSERT_NE(main, 0u);
     ASSERT_TRUE(screen.Activate(main));
-    // The user makes it a Once run every two seconds.
+    ASSERT_TRUE(AtItsPlace(screen, main, f)) << "restored from the task bar";
+    // The user makes it a Once run every two seconds, to the target.
     screen.Click(main, f.ClientWidth, f.mOnce);
     screen.Click(main, f.ClientWidth, f.Check1);
     screen.Click(main, f.ClientWidth, f.Text3);
@@ -126,6 +135,7 @@ TEST(LinuxMainWindow, TheAboutWindowReplacesTheComposedLineWithTheAddress) {
   XWindow main = screen.AwaitMain(program.Pid());
   ASSERT_NE(main, 0u);
   ASSERT_TRUE(screen.Activate(main));
+  ASSERT_TRUE(AtItsPlace(screen, main, f)) << "restored from the task bar";
   screen.Click(main, f.ClientWidth, f.Command6);
   XWindow box = screen.AwaitMessageBox(program.Pid());
   ASSERT_NE(box, 0u);

@@ -10,6 +10,7 @@
 
 #include "../unit/test_support.h"
 #include "desktop.h"
+#include "platform/twips.h"
 
 namespace {
 
@@ -46,6 +47,10 @@ TEST(LinuxStartup, CommandLinesFillTheMainWindow) {
     EXPECT_EQ(WaitFor([&] { return screen.IsMinimised(main); }, c.minimised ? 30s : 0s), c.minimised)
         << "a no-target start is minimised";
     ASSERT_TRUE(screen.Activate(main));
+    // Restored from the task bar, it is moved into place (openbox animates
+    // it) after it has become active.
+    int dpi = screen.Dpi(main, f.ClientWidth);
+    ASSERT_TRUE(screen.AwaitPlace(main, rt::TwipsToPixels(f.StartLeft, dpi), rt::TwipsToPixels(f.StartTop, dpi)));
     screen.TakeClipboard();
     screen.Click(main, f.ClientWidth, f.Command6);
     XWindow box = screen.AwaitMessageBox(program.Pid());
