@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the program and runs it for real under Wine: Wine's Notepad is
 # opened as the target, and Strumlet starts with a documented command line
-# that types into it every five seconds. On your own X display (DISPLAY set)
-# the script waits until you close Strumlet; on the virtual display it starts
-# for you, it saves screenshots to docs/screenshots/ and stops.
+# that types into it every five seconds. Then the Linux edition does the same
+# into an xterm. On your own X display (DISPLAY set) the script waits until
+# you close each Strumlet; on the virtual display it starts for you, it saves
+# screenshots to docs/screenshots/ (STRUMLET_SHOTS names another folder) and
+# stops.
 #
 #   scripts/run.sh [--keep] [arguments for strumlet.exe]
 set -euo pipefail
@@ -25,10 +27,14 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then own_display=1; fi
 start_display 1
 setup_wine
 
-wait_window() {  # name pattern, seconds; prints the X window id
-  local pattern=$1 limit=$2 id="" t=0
+wait_window() {  # name pattern, seconds[, process id]; prints the X window id
+  local pattern=$1 limit=$2 pid=${3:-} id="" t=0
   while [ -z "$id" ] && [ "$t" -lt $((limit * 10)) ]; do
-    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
+    if [ -n "$pid" ]; then
+      id=$(xdotool search --onlyvisible --pid "$pid" --name "$pattern" 2>/dev/null | head -n 1 || true)
+    else
+      id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
+    fi
     [ -n "$id" ] || { sleep 0.1; t=$((t + 1)); }
   done
   [ -n "$id" ] && printf '%s\n' "$id"
@@ -91,4 +97,51 @@ else
   sleep 7
   import -window root "$shots/after-send.png"
   log "screenshot: $shots/after-send.png"
+fi
+# The Windows program is done: its loop would bring Notepad to the front
+# while the Linux program types into its own target.
+kill "$strumlet_pid" 2>/dev/null || true
+wait "$strumlet_pid" 2>/dev/null || true
+
+# The Linux edition, native on the same display: an xterm running cat is
+# the text editor it types into; a copy of what cat reads shows when the
+# first send has arrived.
+log "building the Linux edition"
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target strumlet
+linux_args="/Untitled - Text Editor/hello{2}world~/5/loop"
+typed="$ROOT/build/linux/run-typed.txt"
+: >"$typed"
+xterm -u8 -geometry 60x12+420+40 -T "Untitled - Text Editor" -e sh -c "exec tee -a '$typed'" >/dev/null 2>&1 &
+STARTED_PIDS+=($!)
+wait_window '^Untitled - Text Editor$' 60 >/dev/null || { log "the xterm did not open"; exit 1; }
+log "starting: strumlet '$linux_args'"
+"$ROOT/build/linux/bin/strumlet" "$linux_args" >/dev/null 2>&1 &
+linux_pid=$!
+STARTED_PIDS+=($linux_pid)
+linux_main=$(wait_window '^[0-9-]* ?Strumlet$' 60 "$linux_pid") || { log "the Linux main window did not open"; exit 1; }
+if [ "$own_display" = 0 ] || [ "$keep" = 0 ]; then
+  # Painted once the count has moved on from where it started.
+  for _ in $(seq 1 100); do
+    case $(xdotool getwindowname "$linux_main" 2>/dev/null) in [0-9]*) break ;; esac
+    sleep 0.1
+  done
+  import -window "$linux_main" "$shots/linux-main-window.png"
+  import -window root "$shots/linux-before-send.png"
+  log "screenshots: $shots/linux-main-window.png, $shots/linux-before-send.png"
+fi
+if [ "$own_display" = 1 ] || [ "$keep" = 1 ]; then
+  log "the Linux Strumlet is running; close its window to end"
+  wait "$linux_pid" || true
+else
+  # The first send ends with Enter, which hands the line to cat.
+  for _ in $(seq 1 300); do
+    grep -q helloworld "$typed" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q helloworld "$typed" || log "the Linux program's first send did not arrive"
+  sleep 0.5  # let the xterm paint the line cat wrote back
+  import -window root "$shots/linux-after-send.png"
+  log "screenshot: $shots/linux-after-send.png"
+  log "screenshots are in $shots"
 fi

@@ -21,14 +21,16 @@ int main(int argc, char** argv) {
   // The argument text is the program's; Qt does not get to take options
   // such as -style out of it.
   rt::AppInfo info = rt::x11::CurrentAppInfo(argc, argv);
-  int qtArgc = 1;
-  char* qtArgv[] = {argv[0], nullptr};
-  QApplication application(qtArgc, qtArgv);
+  // The display comes first: without one Qt would abort the process instead
+  // of ending it with the program's own exit code.
   rt::qt::QtSystem system;
   if (!system.Connected()) {
     std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
     return rt::kExitNoWindow;
   }
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication application(qtArgc, qtArgv);
   rt::qt::QtBackend backend;
   rt::App app(system, backend, info);
   int code = rt::RunProgram(app, [&] { backend.Run(app); });

@@ -1,0 +1,454 @@
+#include "desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/twips.h"
+
+#ifndef STRUMLET_EXE
+#error "STRUMLET_EXE names the program under test"
+#endif
+
+namespace strumlet::linux_e2e {
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+            const std::string& errorFile) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    // A group of its own, so that whatever it starts ends with it.
+    setpgid(0, 0);
+    for (const std::string& e : environment) putenv(const_cast<char*>(e.c_str()));
+    // The program's notices on standard error are not the test's output.
+    int error = open(errorFile.empty() ? "/dev/null" : errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (error >= 0) dup2(error, STDERR_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  if (pid > 0) setpgid(pid, pid);
+  return pid;
+}
+
+Process::~Process() {
+  if (Running()) {
+    kill(-pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+bool Process::Running() {
+  if (pid_ <= 0 || status_ != -1) return false;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+  status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return false;
+}
+
+int Process::WaitExit(std::chrono::milliseconds limit) {
+  if (!WaitFor([&] { return !Running(); }, limit)) return -1;
+  return status_;
+}
+
+namespace {
+std::vector<std::string> WithProgram(std::vector<std::string> args) {
+  args.insert(args.begin(), STRUMLET_EXE);
+  return args;
+}
+}  // namespace
+
+std::string ScratchFile(const char* what) {
+  static int count = 0;
+  return "/tmp/strumlet_linux_e2e_" + std::to_string(getpid()) + "_" + std::to_string(++count) + "_" + what;
+}
+
+Program::Program(std::vector<std::string> args) : Process(Spawn(WithProgram(std::move(args)))) {}
+
+Xterm::Xterm(const std::string& title)
+    : file_(ScratchFile("typed")),
+      ready_file_(ScratchFile("ready")),
+      process_([&] {
+        unlink(file_.c_str());
+        unlink(ready_file_.c_str());
+        close(open(file_.c_str(), O_CREAT | O_WRONLY, 0644));
+        // Raw mode delivers every byte as it comes; the ready file says
+        // that the terminal is in it. Keys that come before cat starts wait
+        // in the terminal.
+        return Spawn({"xterm", "-u8", "-T", title, "-e", "sh", "-c",
+                      "stty raw -echo; : > '" + ready_file_ + "'; exec cat >> '" + file_ + "'"});
+      }()) {
+  Screen screen;
+  ready_ = screen.Ok() && WaitFor([&] { return access(ready_file_.c_str(), F_OK) == 0; }, 60s) &&
+           screen.Await(process_.Pid(), [](XWindow) { return true; }, 60s) != 0;
+}
+
+Xterm::~Xterm() {
+  unlink(file_.c_str());
+  unlink(ready_file_.c_str());
+}
+
+bool Xterm::WaitText(const std::string& text, std::chrono::milliseconds limit) const {
+  return WaitFor([&] { return Text() == text; }, limit);
+}
+
+namespace {
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+}  // namespace
+
+Screen::Screen() : display_(XOpenDisplay(nullptr)) {
+  if (!display_) return;
+  // Windows go away while the test looks at them.
+  XSetErrorHandler(IgnoreErrors);
+  own_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+  XSelectInput(display_, own_, PropertyChangeMask);
+  // Answers to pings come to the root window.
+  XSelectInput(display_, DefaultRootWindow(display_), StructureNotifyMask);
+}
+
+Screen::~Screen() {
+  if (display_) XCloseDisplay(display_);
+}
+
+unsigned long Screen::A(const char* name) { return XInternAtom(display_, name, False); }
+
+std::vector<unsigned long> Screen::Property(XWindow window, const char* name, unsigned long type, int format) {
+  std::vector<unsigned long> out;
+  Atom actual = None;
+  int actualFormat = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display_, window, A(name), 0, 1 << 16, False, type, &actual, &actualFormat, &items, &after,
+                         &data) == Success &&
+      data && actualFormat == format) {
+    for (unsigned long i = 0; i < items; ++i) {
+      out.push_back(format == 32 ? reinterpret_cast<unsigned long*>(data)[i] : reinterpret_cast<unsigned char*>(data)[i]);
+    }
+  }
+  if (data) XFree(data);
+  return out;
+}
+
+std::vector<XWindow> Screen::WindowsOf(pid_t pid) {
+  std::vector<XWindow> out;
+  for (unsigned long w : Property(DefaultRootWindow(display_), "_NET_CLIENT_LIST", XA_WINDOW, 32)) {
+    std::vector<unsigned long> owner = Property(w, "_NET_WM_PID", XA_CARDINAL, 32);
+    if (!owner.empty() && static_cast<pid_t>(owner[0]) == pid) out.push_back(w);
+  }
+  return out;
+}
+
+std::string Screen::Title(XWindow window) {
+  std::string title;
+  for (unsigned long c : Property(window, "_NET_WM_NAME", A("UTF8_STRING"), 8)) title += static_cast<char>(c);
+  return title;
+}
+
+bool Screen::IsDialog(XWindow window) {
+  for (unsigned long t : Property(window, "_NET_WM_WINDOW_TYPE", XA_ATOM, 32)) {
+    if (t == A("_NET_WM_WINDOW_TYPE_DIALOG")) return true;
+  }
+  return false;
+}
+
+bool Screen::IsMinimised(XWindow window) {
+  for (unsigned long s : Property(window, "_NET_WM_STATE", XA_ATOM, 32)) {
+    if (s == A("_NET_WM_STATE_HIDDEN")) return true;
+  }
+  return false;
+}
+
+bool Screen::Exists(XWindow window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(display_, window, &attributes) != 0;
+}
+
+XWindow Screen::Await(pid_t pid, const std::function<bool(XWindow)>& accept, std::chrono::milliseconds limit) {
+  XWindow found = 0;
+  WaitFor(
+      [&] {
+        for (XWindow w : WindowsOf(pid)) {
+          if (accept(w)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      limit);
+  return found;
+}
+
+XWindow Screen::AwaitTitle(pid_t pid, const std::string& title, std::chrono::milliseconds limit) {
+  return Await(pid, [&](XWindow w) { return Title(w) == title; }, limit);
+}
+
+XWindow Screen::AwaitMain(pid_t pid, std::chrono::milliseconds limit) {
+  return Await(
+      pid,
+      [&](XWindow w) {
+        std::string t = Title(w);
+        return !IsDialog(w) && t.size() >= 8 && t.compare(t.size() - 8, 8, "Strumlet") == 0;
+      },
+      limit);
+}
+
+XWindow Screen::AwaitMessageBox(pid_t pid, std::chrono::milliseconds limit) {
+  return Await(pid, [&](XWindow w) { return IsDialog(w) && Title(w) == "Strumlet"; }, limit);
+}
+
+Box Screen::Client(XWindow window) {
+  Box box;
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display_, window, &attributes)) return box;
+  Window child = 0;
+  XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &box.x, &box.y, &child);
+  box.width = attributes.width;
+  box.height = attributes.height;
+  return box;
+}
+
+Box Screen::Frame(XWindow window) {
+  Box box = Client(window);
+  std::vector<unsigned long> e = Property(window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 32);
+  if (e.size() == 4) {
+    box.x -= static_cast<int>(e[0]);
+    box.y -= static_cast<int>(e[2]);
+    box.width += static_cast<int>(e[0] + e[1]);
+    box.height += static_cast<int>(e[2] + e[3]);
+  }
+  return box;
+}
+
+int Screen::Dpi(XWindow window, int clientWidthTwips) {
+  return (Client(window).width * 1440 + clientWidthTwips / 2) / clientWidthTwips;
+}
+
+XWindow Screen::Active() {
+  std::vector<unsigned long> active = Property(DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", XA_WINDOW, 32);
+  return active.empty() ? 0 : active[0];
+}
+
+bool Screen::Activate(XWindow window) {
+  auto focused = [&] {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    XWindowAttributes attributes;
+    return Active() == window && focus == window && XGetWindowAttributes(display_, window, &attributes) &&
+           attributes.map_state == IsViewable && !IsMinimised(window);
+  };
+  bool wasMinimised = IsMinimised(window);
+  if (!focused()) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = A("_NET_ACTIVE_WINDOW");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;  // as a pager, on the user's behalf
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, DefaultRootWindow(display_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display_);
+  }
+  // A window coming back from the task bar is animated into its place
+  // (openbox moves it there while it is already active): settled once it
+  // has stayed put for a second.
+  Box last{-1, -1, -1, -1};
+  auto since = std::chrono::steady_clock::now();
+  auto settled = [&] {
+    if (!focused()) return false;
+    if (!wasMinimised) return true;
+    Box now = Client(window);
+    auto t = std::chrono::steady_clock::now();
+    if (now.x != last.x || now.y != last.y || now.width != last.width || now.height != last.height) {
+      last = now;
+      since = t;
+      return false;
+    }
+    return t - since >= 1s;
+  };
+  // Active on the server is not yet active in the program: once it has
+  // answered a ping, it has read the events that made it so.
+  return WaitFor(settled, 30s) && Ping(window);
+}
+
+bool Screen::Ping(XWindow window) {
+  Atom* protocols = nullptr;
+  int count = 0;
+  bool answers = false;
+  if (XGetWMProtocols(display_, window, &protocols, &count)) {
+    for (int i = 0; i < count; ++i) answers = answers || protocols[i] == A("_NET_WM_PING");
+    XFree(protocols);
+  }
+  if (!answers) return false;
+  static long serial = 0;
+  long mine = ++serial;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = A("WM_PROTOCOLS");
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(A("_NET_WM_PING"));
+  event.xclient.data.l[1] = mine;
+  event.xclient.data.l[2] = static_cast<long>(window);
+  XSendEvent(display_, window, False, NoEventMask, &event);
+  XFlush(display_);
+  // The answer goes to the root window. A window that has gone (closed
+  // by the very key or click) answers no more.
+  return WaitFor(
+      [&] {
+        if (!Exists(window)) return true;
+        XEvent reply;
+        while (XCheckTypedEvent(display_, ClientMessage, &reply)) {
+          if (reply.xclient.message_type == A("WM_PROTOCOLS") &&
+              static_cast<Atom>(reply.xclient.data.l[0]) == A("_NET_WM_PING") && reply.xclient.data.l[1] == mine) {
+            return true;
+          }
+        }
+        return false;
+      },
+      30s);
+}
+
+void Screen::Close(XWindow window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = A("_NET_CLOSE_WINDOW");
+  event.xclient.format = 32;
+  event.xclient.data.l[1] = 2;
+  XSendEvent(display_, DefaultRootWindow(display_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XFlush(display_);
+}
+
+void Screen::ClickAt(XWindow window, int x, int y) {
+  Box client = Client(window);
+  XTestFakeMotionEvent(display_, DefaultScreen(display_), client.x + x, client.y + y, CurrentTime);
+  XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+  XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+  XSync(display_, False);
+  // The click has been read before anything else comes: Qt gets the
+  // pointer and the keyboard on separate ways (XInput 2 and core events),
+  // and a key right after a click can otherwise overtake it.
+  Ping(window);
+}
+
+void Screen::Click(XWindow window, int clientWidthTwips, const rt::Control& control) {
+  int dpi = Dpi(window, clientWidthTwips);
+  rt::TwipsRect b = control.Bounds();
+  // A frame's controls are placed from its corner.
+  for (const rt::Control* c = control.Container(); c; c = c->Container()) {
+    b.left += c->Bounds().left;
+    b.top += c->Bounds().top;
+  }
+  ClickAt(window, rt::TwipsToPixels(b.left + b.width / 2, dpi), rt::TwipsToPixels(b.top + b.height / 2, dpi));
+}
+
+void Screen::Key(const std::string& key, const std::vector<std::string>& modifiers) {
+  auto code = [&](const std::string& name) { return XKeysymToKeycode(display_, XStringToKeysym(name.c_str())); };
+  for (const std::string& m : modifiers) XTestFakeKeyEvent(display_, code(m), True, CurrentTime);
+  XTestFakeKeyEvent(display_, code(key), True, CurrentTime);
+  XTestFakeKeyEvent(display_, code(key), False, CurrentTime);
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) XTestFakeKeyEvent(display_, code(*m), False, CurrentTime);
+  XSync(display_, False);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  if (focus != None && focus != PointerRoot) Ping(focus);
+}
+
+void Screen::Type(const std::string& ascii) {
+  for (char c : ascii) {
+    KeySym sym = static_cast<KeySym>(static_cast<unsigned char>(c));
+    KeyCode code = XKeysymToKeycode(display_, sym);
+    // A keysym on the key's second level needs Shift.
+    int levels = 0;
+    KeySym* map = XGetKeyboardMapping(display_, code, 1, &levels);
+    bool shifted = map && levels > 1 && map[0] != sym && map[1] == sym;
+    if (map) XFree(map);
+    if (shifted) Key(XKeysymToString(sym), {"Shift_L"});
+    else Key(XKeysymToString(sym));
+  }
+}
+
+void Screen::TakeClipboard() {
+  XSetSelectionOwner(display_, A("CLIPBOARD"), own_, CurrentTime);
+  XSync(display_, False);
+}
+
+bool Screen::ClipboardIsOurs() { return XGetSelectionOwner(display_, A("CLIPBOARD")) == own_; }
+
+std::optional<std::string> Screen::Clipboard() {
+  if (XGetSelectionOwner(display_, A("CLIPBOARD")) == None) return std::nullopt;
+  Atom property = A("STRUMLET_E2E_CLIPBOARD");
+  XConvertSelection(display_, A("CLIPBOARD"), A("UTF8_STRING"), property, own_, CurrentTime);
+  XFlush(display_);
+  std::optional<std::string> text;
+  WaitFor(
+      [&] {
+        XEvent event;
+        if (!XCheckTypedWindowEvent(display_, own_, SelectionNotify, &event)) return false;
+        if (event.xselection.property != None) {
+          std::string out;
+          for (unsigned long c : Property(own_, "STRUMLET_E2E_CLIPBOARD", AnyPropertyType, 8)) out += static_cast<char>(c);
+          XDeleteProperty(display_, own_, property);
+          text = out;
+        }
+        return true;
+      },
+      20s);
+  return text;
+}
+
+std::optional<std::string> Screen::CopyText(XWindow window, int clientWidthTwips, const rt::Control& box) {
+  // Copying changes nothing in the program, so a copy that did not come
+  // through (the keys reached the box before it had the focus) is tried
+  // again.
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    if (!Activate(window)) return std::nullopt;
+    TakeClipboard();
+    Click(window, clientWidthTwips, box);
+    Key("a", {"Control_L"});
+    Key("c", {"Control_L"});
+    if (WaitFor([&] { return !ClipboardIsOurs() && XGetSelectionOwner(display_, A("CLIPBOARD")) != None; }, 5s)) {
+      return Clipboard();
+    }
+  }
+  return std::nullopt;
+}
+
+bool Screen::AwaitPlace(XWindow window, int x, int y) {
+  return WaitFor([&] {
+    Box b = Client(window);
+    return b.x == x && b.y == y;
+  });
+}
+
+}  // namespace strumlet::linux_e2e

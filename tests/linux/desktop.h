@@ -1,0 +1,164 @@
+// The Linux program driven from outside, as a user drives it: its windows
+// found on the X server by their process and caption, clicks and keys
+// through XTest, what it shows read back through the clipboard, and its exit
+// code. Every wait polls a condition under a generous limit.
+// GoogleTest and the program's headers come before Xlib, whose macros
+// (None, Bool, Status) would trip on them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+
+struct _XDisplay;
+
+namespace strumlet::linux_e2e {
+
+using namespace std::chrono_literals;
+using XWindow = unsigned long;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 45s);
+
+std::string ReadFile(const std::string& path);
+// A new file name under /tmp, for this test process only.
+std::string ScratchFile(const char* what);
+
+// Starts a program; extra environment variables are "NAME=value". Its
+// standard error goes to `errorFile`, or nowhere.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
+            const std::string& errorFile = "");
+
+// A process the test started, ended by the test if it is still running.
+class Process {
+ public:
+  explicit Process(pid_t pid) : pid_(pid) {}
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  bool Running();
+  // The exit code, or -1 when it has not ended within the limit.
+  int WaitExit(std::chrono::milliseconds limit = 90s);
+
+ private:
+  pid_t pid_;
+  int status_ = -1;
+};
+
+// The real strumlet, started with its arguments as a shell passes them.
+class Program : public Process {
+ public:
+  explicit Program(std::vector<std::string> args);
+};
+
+// An xterm titled `title` whose shell appends every byte it receives, raw,
+// to a file.
+class Xterm {
+ public:
+  explicit Xterm(const std::string& title);
+  ~Xterm();
+  Xterm(const Xterm&) = delete;
+  Xterm& operator=(const Xterm&) = delete;
+
+  // Its window is up and has the focus, and it reads its keys raw.
+  bool Ready() const { return ready_; }
+  std::string Text() const { return ReadFile(file_); }
+  bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const;
+
+ private:
+  std::string file_;
+  std::string ready_file_;
+  Process process_;
+  bool ready_ = false;
+};
+
+// A window's rectangle on the screen, in pixels.
+struct Box {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The X server as the test sees it, on a connection of its own.
+class Screen {
+ public:
+  Screen();
+  ~Screen();
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
+
+  bool Ok() const { return display_ != nullptr; }
+
+  // The client windows (the window manager's list) of a process.
+  std::vector<XWindow> WindowsOf(pid_t pid);
+  std::string Title(XWindow window);
+  // A dialog (a message box) rather than a normal window.
+  bool IsDialog(XWindow window);
+  bool IsMinimised(XWindow window);
+  bool Exists(XWindow window);
+  // The first window of `pid` that `accept` accepts, once there is one; 0
+  // after the limit.
+  XWindow Await(pid_t pid, const std::function<bool(XWindow)>& accept, std::chrono::milliseconds limit = 45s);
+  XWindow AwaitTitle(pid_t pid, const std::string& title, std::chrono::milliseconds limit = 45s);
+  // The program's main window: a normal window whose caption ends in
+  // "Strumlet" (the count comes first).
+  XWindow AwaitMain(pid_t pid, std::chrono::milliseconds limit = 45s);
+  // The program's message box.
+  XWindow AwaitMessageBox(pid_t pid, std::chrono::milliseconds limit = 45s);
+
+  // Waits until the client area's corner is at that point of the screen.
+  bool AwaitPlace(XWindow window, int x, int y);
+  // The client area, and the outer frame the window manager draws.
+  Box Client(XWindow window);
+  Box Frame(XWindow window);
+  // Screen dots per inch of a form, from its client width in twips.
+  int Dpi(XWindow window, int clientWidthTwips);
+
+  XWindow Active();
+  // Asks the window manager to activate the window, as a click on it would,
+  // and waits until it has the focus.
+  bool Activate(XWindow window);
+  // A _NET_WM_PING round trip: true once the window's program has read
+  // every event sent to it before; false at once for a program that does
+  // not answer pings (xterm).
+  bool Ping(XWindow window);
+  // Asks the window to close, as its close box does.
+  void Close(XWindow window);
+
+  // A left click at a point of the client area, in pixels. Clicks and keys
+  // return once the program has read them, if it answers pings.
+  void ClickAt(XWindow window, int x, int y);
+  // A left click in the middle of a control of a form whose client area
+  // is `clientWidthTwips` wide.
+  void Click(XWindow window, int clientWidthTwips, const rt::Control& control);
+  // Presses and releases a key (a keysym name such as "Escape" or "a") with
+  // modifiers held ("Shift_L", "Control_L", "Alt_L"), into the focus.
+  void Key(const std::string& key, const std::vector<std::string>& modifiers = {});
+  // Types plain ASCII text on the US layout.
+  void Type(const std::string& ascii);
+
+  // The clipboard as UTF-8, as another program reads it; nothing when it
+  // has no owner or the owner does not answer.
+  std::optional<std::string> Clipboard();
+  // Takes the clipboard for the test, so that the next owner is known to be
+  // new.
+  void TakeClipboard();
+  bool ClipboardIsOurs();
+  // The whole text of a text box of a form, copied by the user's keys
+  // (click into it, Ctrl+A, Ctrl+C) and read from the clipboard.
+  std::optional<std::string> CopyText(XWindow window, int clientWidthTwips, const rt::Control& box);
+
+ private:
+  unsigned long A(const char* name);
+  std::vector<unsigned long> Property(XWindow window, const char* name, unsigned long type, int format);
+
+  _XDisplay* display_;
+  XWindow own_ = 0;
+};
+
+}  // namespace strumlet::linux_e2e
