@@ -243,6 +243,17 @@ TEST_P(X11Typing, CharactersOutsideTheKeymap) {
   EXPECT_EQ(Type(text, text.size()), text);
 }
 
+// More different characters outside the keymap than there are spare
+// keycodes: each spare is rebound while the text goes out.
+TEST_P(X11Typing, MoreCharactersOutsideTheKeymapThanSpareKeys) {
+  std::string text;
+  for (int round = 0; round < 2; ++round) {
+    for (char32_t cp = U'\u0430'; cp <= U'\u044F'; ++cp) text += rt::ToUtf8(rt::ustring(1, static_cast<char16_t>(cp)));
+    for (char32_t cp = U'\u03B1'; cp <= U'\u03C9'; ++cp) text += rt::ToUtf8(rt::ustring(1, static_cast<char16_t>(cp)));
+  }
+  EXPECT_EQ(Type(text, text.size()), text);
+}
+
 TEST_P(X11Typing, CapsLockOnBeforehand) {
   ASSERT_EQ(Shell("xdotool key Caps_Lock"), 0);
   ASSERT_TRUE(WaitFor([] { return g_target->CapsLock(); }));
