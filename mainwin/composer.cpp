@@ -1,23 +1,22 @@
 #include "mainwin/composer.h"
 
 #include "mainwin/form1.h"
+#include "platform/command_text.h"
 
 namespace strumlet {
 
 rt::ustring ComposeCommandLine(const ComposerSettings& s) {
-  rt::ustring line = s.folder;
-  line += u"\\";
-  line += s.exeName;
-  line += u".exe /";
-  line += s.caption;
-  line += u" /";
-  line += s.keys;
-  line += u" /";
-  line += s.interval;
-  if (s.loop) line += u" /loop";
-  if (s.persist) line += u" /persist";
-  if (s.noTarget) line += u" /notarget";
-  return line;
+  rt::ustring arguments = u"/";
+  arguments += s.caption;
+  arguments += u" /";
+  arguments += s.keys;
+  arguments += u" /";
+  arguments += s.interval;
+  if (s.loop) arguments += u" /loop";
+  if (s.persist) arguments += u" /persist";
+  if (s.noTarget) arguments += u" /notarget";
+  if (s.shellCommandLine) return rt::ShellWord(s.folder + u"/" + s.exeName) + u" " + rt::ShellQuoted(arguments);
+  return s.folder + u"\\" + s.exeName + u".exe " + arguments;
 }
 
 rt::ustring ComposerMessage(const rt::ustring& commandLine) {
@@ -40,6 +39,7 @@ void Form1::Command6_Click() {
   settings.loop = mLoop.Value();
   settings.persist = mPersist.Value();
   settings.noTarget = Check1.Value() == 1;
+  settings.shellCommandLine = info.shellCommandLine;
   rt::ustring line = ComposeCommandLine(settings);
 
   Application().MsgBox(ComposerMessage(line));

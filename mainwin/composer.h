@@ -1,6 +1,13 @@
-// The command line that starts the program with given settings:
-//   <folder>\<name>.exe /<caption> /<keys> /<interval>[ /loop| /persist][ /notarget]
-// Nothing is trimmed, quoted or escaped; Once is written as no mode at all.
+// The command line that starts the program with given settings. Its
+// argument text is
+//   /<caption> /<keys> /<interval>[ /loop| /persist][ /notarget]
+// with nothing trimmed or escaped, and Once written as no mode at all. On
+// Windows the line is the executable's path, a blank and that text:
+//   <folder>\<name>.exe /<caption> /<keys> /<interval>...
+// For a POSIX shell the text is one single-quoted word, so that blanks, "~",
+// "(", ")" and "%" reach the program unchanged:
+//   <folder>/<name> '/<caption> /<keys> /<interval>...'
+// (the path quoted too when it needs it).
 #pragma once
 
 #include "platform/text.h"
@@ -16,6 +23,7 @@ struct ComposerSettings {
   bool loop = false;
   bool persist = false;
   bool noTarget = false;
+  bool shellCommandLine = false;
 };
 
 rt::ustring ComposeCommandLine(const ComposerSettings& s);

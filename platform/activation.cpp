@@ -4,8 +4,40 @@
 
 namespace rt {
 
-WindowHandle FindWindowByCaption(ustring_view caption, WindowSystem& system) {
-  std::vector<WindowSystem::TopWindow> windows = system.VisibleTopWindows();
+namespace {
+
+// A bound on the windows a walk over one level visits, and on the length of
+// an owner chain: far more than a desktop holds (Windows has room for 65,536
+// window handles in all), so that a desktop that changes under the walk, or
+// owners that name each other in a circle (X11 allows it), cannot keep it
+// going for ever.
+constexpr int kMaxSteps = 65536;
+
+}  // namespace
+
+std::vector<TopWindow> VisibleTopWindows(WindowQueries& windows) {
+  std::vector<TopWindow> out;
+  int steps = 0;
+  for (WindowHandle w = windows.FirstChild(windows.Desktop()); w != 0 && steps < kMaxSteps;
+       w = windows.NextSibling(w), ++steps) {
+    if (!windows.Visible(w)) continue;
+    ustring title = windows.Caption(w);
+    if (!title.empty()) out.push_back({w, std::move(title)});
+  }
+  return out;
+}
+
+WindowHandle RootOwner(WindowQueries& windows, WindowHandle window) {
+  for (int steps = 0; steps < kMaxSteps; ++steps) {
+    WindowHandle owner = windows.Owner(window);
+    if (owner == 0) break;
+    window = owner;
+  }
+  return window;
+}
+
+WindowHandle FindWindowByCaption(ustring_view caption, WindowActivation& system) {
+  std::vector<TopWindow> windows = VisibleTopWindows(system);
   for (const auto& w : windows) {
     if (system.EqualIgnoringCase(w.title, caption)) return w.handle;
   }
@@ -23,7 +55,7 @@ namespace {
 // Detaches on every path once attached.
 class InputAttachment {
  public:
-  InputAttachment(WindowSystem& system, WindowHandle foreground)
+  InputAttachment(WindowActivation& system, WindowHandle foreground)
       : system_(system), foreground_(foreground), attached_(system.AttachToForeground(foreground, true)) {}
   ~InputAttachment() {
     if (attached_) system_.AttachToForeground(foreground_, false);
@@ -32,29 +64,37 @@ class InputAttachment {
   InputAttachment& operator=(const InputAttachment&) = delete;
 
  private:
-  WindowSystem& system_;
+  WindowActivation& system_;
   WindowHandle foreground_;
   bool attached_;
 };
 
 constexpr int kSettleMs = 400;
 
+// The modal dialog a disabled window waits on: its last active popup, when
+// that is another window that is shown and takes input.
+WindowHandle ModalPopup(WindowActivation& system, WindowHandle window) {
+  WindowHandle popup = system.LastActivePopup(window);
+  if (popup != 0 && popup != window && system.Visible(popup) && system.Enabled(popup)) return popup;
+  return 0;
+}
+
 }  // namespace
 
-void ActivateWindow(ustring_view caption, WindowSystem& system) {
+void ActivateWindow(ustring_view caption, WindowActivation& system) {
   WindowHandle target = FindWindowByCaption(caption, system);
   if (target == 0) throw RuntimeError(ErrorCode::NotFound, "no window has that caption");
 
-  if (!system.IsEnabled(target)) {
-    if (WindowHandle popup = system.ActivePopup(target)) target = popup;
+  if (!system.Enabled(target)) {
+    if (WindowHandle popup = ModalPopup(system, target)) target = popup;
   }
   if (system.IsHung(target)) throw RuntimeError(ErrorCode::NotFound, "the window does not respond");
   if (system.IsMinimized(target)) system.Restore(target);
 
-  WindowHandle root = system.RootOwner(target);
+  WindowHandle root = RootOwner(system, target);
   auto done = [&] {
     WindowHandle fg = system.Foreground();
-    return fg != 0 && system.RootOwner(fg) == root && !system.IsMinimized(target);
+    return fg != 0 && RootOwner(system, fg) == root && !system.IsMinimized(target);
   };
 
   system.SetForeground(target);

@@ -19,44 +19,61 @@
 
 namespace rt {
 
-class WindowSystem {
+// What activation needs beyond the window queries. Like them, none of these
+// waits on the program that owns a window, except WaitUntil, which waits for
+// as long as it is told.
+class WindowActivation : public WindowQueries {
  public:
-  struct TopWindow {
-    WindowHandle handle = 0;
-    ustring title;
-  };
-  virtual ~WindowSystem() = default;
-  // The visible top-level windows with a title, topmost first.
-  virtual std::vector<TopWindow> VisibleTopWindows() = 0;
-  // Case-insensitive comparison of two texts as the system defines it.
+  // Case-insensitive equality of two texts as the system compares window
+  // titles (on Windows, unit by unit through its upper-case table).
   virtual bool EqualIgnoringCase(ustring_view a, ustring_view b) = 0;
-  virtual bool IsEnabled(WindowHandle window) = 0;
-  // The enabled, visible popup a disabled window waits on (its modal
-  // dialog), or 0.
-  virtual WindowHandle ActivePopup(WindowHandle window) = 0;
+  // Of the windows a window owns, the one that was active last (a disabled
+  // window's modal dialog); the window itself when it owns none that was.
+  virtual WindowHandle LastActivePopup(WindowHandle window) = 0;
+  // The window is minimised (shown as a task bar button or an icon only).
   virtual bool IsMinimized(WindowHandle window) = 0;
+  // Asks a minimised window to come back to its restored size, and waits a
+  // short while for it to happen, without waiting on its program.
   virtual void Restore(WindowHandle window) = 0;
+  // The window's program has not read its input for some seconds.
   virtual bool IsHung(WindowHandle window) = 0;
+  // The top-level window the user works in now, which gets the keys typed,
+  // or 0 when there is none.
   virtual WindowHandle Foreground() = 0;
-  // The top-level window at the root of a window's owner chain.
-  virtual WindowHandle RootOwner(WindowHandle window) = 0;
+  // Asks for a window to become the foreground window. The system may
+  // refuse, or say yes and not do it: only Foreground tells.
   virtual bool SetForeground(WindowHandle window) = 0;
+  // Raises a window to the top of the Z order.
   virtual void BringToTop(WindowHandle window) = 0;
-  // Attaches this thread's input to the foreground window's thread, or
-  // detaches it again.
+  // Shares (or stops sharing) input state with the thread of the foreground
+  // window, so that a foreground request counts as coming from it. False
+  // when there was nothing to attach to.
   virtual bool AttachToForeground(WindowHandle foreground, bool attach) = 0;
-  // A harmless input event, so that this process counts as having received
-  // the last input.
+  // A harmless input event, so that this program counts as the one that
+  // received the last input.
   virtual void InjectNeutralInput() = 0;
   // Polls `done` until it holds or `milliseconds` have passed.
   virtual bool WaitUntil(const std::function<bool()>& done, int milliseconds) = 0;
 };
 
+// A visible top-level window with a title, as the matching sees it.
+struct TopWindow {
+  WindowHandle handle = 0;
+  ustring title;  // the whole title
+};
+
+// The visible top-level windows with a title, topmost first.
+std::vector<TopWindow> VisibleTopWindows(WindowQueries& windows);
+
+// The top-level window at the root of a window's chain of owners (and
+// parents): the window itself when it belongs to none.
+WindowHandle RootOwner(WindowQueries& windows, WindowHandle window);
+
 // The window a caption names, or 0.
-WindowHandle FindWindowByCaption(ustring_view caption, WindowSystem& system);
+WindowHandle FindWindowByCaption(ustring_view caption, WindowActivation& system);
 
 // Activates the window a caption names. Throws RuntimeError NotFound when no
 // window matches or it could not be brought to the foreground.
-void ActivateWindow(ustring_view caption, WindowSystem& system);
+void ActivateWindow(ustring_view caption, WindowActivation& system);
 
 }  // namespace rt

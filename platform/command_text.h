@@ -13,4 +13,16 @@ namespace rt {
 // before the path are skipped. An empty result means no arguments.
 ustring ArgumentText(ustring_view commandLine);
 
+// The argument text of a program started with separate arguments (as a POSIX
+// system starts it): the arguments after the program's own name, joined with
+// single blanks, so that `strumlet /a /b` and `strumlet '/a /b'` read alike.
+// The arguments are UTF-8.
+ustring JoinedArguments(int argc, const char* const* argv);
+
+// A word as a POSIX shell reads it back unchanged: in single quotes, each
+// "'" written as '\''. `ShellWord` leaves a word of only letters, digits and
+// "/._-+,:@" as it is, and quotes any other.
+ustring ShellQuoted(ustring_view text);
+ustring ShellWord(ustring_view text);
+
 }  // namespace rt

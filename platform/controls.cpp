@@ -74,6 +74,14 @@ void TextBox::UserSetText(ustring text) {
   Fire(Change);
 }
 
+std::size_t TextBox::UserInsert(ustring_view text) {
+  ustring fits(text);
+  if (maxLength_ != 0) fits = CutUnits(text, text_.size() < maxLength_ ? maxLength_ - text_.size() : 0);
+  if (fits.empty()) return 0;
+  UserSetText(text_ + fits);
+  return fits.size();
+}
+
 Label::Label(Form& form, int id, std::string name) : CaptionControl(form, ControlKind::Label, id, std::move(name)) {}
 
 CommandButton::CommandButton(Form& form, int id, std::string name)

@@ -134,8 +134,14 @@ class TextBox : public Control {
   void SetText(ustring text);
   // The native box reports the user's edit; fires Change.
   void UserSetText(ustring text);
+  // The user types or pastes `text` at the end of the box: as much of it as
+  // there is room for under MaxLength goes in, never half a surrogate pair,
+  // and fires Change once when anything did. Returns the units inserted.
+  std::size_t UserInsert(ustring_view text);
 
-  // The most characters the user can type or paste; 0 means no limit.
+  // The most UTF-16 units the user can type or paste; 0 means no limit.
+  // What the program assigns to Text is not limited, and a text already
+  // longer than the limit stays as it is.
   std::size_t MaxLength() const { return maxLength_; }
   void SetMaxLength(std::size_t length) { maxLength_ = length; }
 

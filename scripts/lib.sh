@@ -46,6 +46,13 @@ start_display() {
   done
   openbox >/dev/null 2>&1 &
   STARTED_PIDS+=($!)
+  # Ready once it has announced itself on the root window.
+  tries=0
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    tries=$((tries + 1))
+    if [ $tries -gt 200 ]; then log "openbox did not start"; return 1; fi
+    sleep 0.1
+  done
   log "virtual display $DISPLAY"
 }
 

@@ -21,11 +21,17 @@ bool LeftOut(const rt::PlacementRect& r) {
          (r.left == 0 && r.top == 0 && r.right == 1280 && r.bottom == 1024);
 }
 
+// Captions and class names are read as into a buffer of 255 units with room
+// for the terminating zero: at most 254 units, one fewer when the 254th would
+// be the first half of a surrogate pair.
+constexpr std::size_t kTextUnits = 254;
+
 }  // namespace
 
 void ListTopWindows(rt::System& os, rt::ListBox& list, std::int16_t& WalkDepth, rt::WindowHandle StartWindow,
                     rt::ustring_view CaptionPattern, rt::ustring_view ClassPattern) {
-  if (WalkDepth == 0 && StartWindow == 0) StartWindow = os.GetDesktopWindow();
+  rt::WindowQueries& windows = os.Windows();
+  if (WalkDepth == 0 && StartWindow == 0) StartWindow = windows.Desktop();
 
   // Depth first, the whole tree below a window walked before the window
   // itself is tested. The levels are kept in a list rather than on the call
@@ -45,13 +51,13 @@ void ListTopWindows(rt::System& os, rt::ListBox& list, std::int16_t& WalkDepth, 
 
   std::vector<rt::WindowHandle> levels;  // the window being walked at each level
   enter();
-  rt::WindowHandle w = os.GetWindow(StartWindow, rt::kGwChild);
+  rt::WindowHandle w = windows.FirstChild(StartWindow);
   for (;;) {
     if (w != 0) {
       // Into the tree below w, before w is tested.
       levels.push_back(w);
       enter();
-      w = os.GetWindow(w, rt::kGwChild);
+      w = windows.FirstChild(w);
       continue;
     }
     --WalkDepth;
@@ -59,18 +65,19 @@ void ListTopWindows(rt::System& os, rt::ListBox& list, std::int16_t& WalkDepth, 
     w = levels.back();
     levels.pop_back();
 
-    rt::ustring caption = os.WindowText(w);
-    rt::ustring className = os.WindowClassName(w);
+    rt::ustring caption = rt::CutUnits(windows.Caption(w), kTextUnits);
+    rt::ustring className = rt::CutUnits(windows.ClassName(w), kTextUnits);
     if (rt::Like(className, ClassPattern) && rt::Like(caption, CaptionPattern)) {
-      bool orphan = os.GetParent(w) == 0;
-      bool visible = os.IsWindowVisible(w);
-      bool enabled = os.IsWindowEnabled(w);
-      bool alive = os.IsWindow(w);
-      if (!caption.empty() && orphan && visible && enabled && alive && !LeftOut(os.GetWindowPlacement(w))) {
+      // All four are asked, whatever the first ones answer.
+      bool orphan = windows.Owner(w) == 0;
+      bool visible = windows.Visible(w);
+      bool enabled = windows.Enabled(w);
+      bool alive = windows.Exists(w);
+      if (!caption.empty() && orphan && visible && enabled && alive && !LeftOut(windows.Placement(w))) {
         list.AddItem(caption);
       }
     }
-    w = os.GetWindow(w, rt::kGwHwndNext);
+    w = windows.NextSibling(w);
   }
 }
 

@@ -5,29 +5,9 @@
 #include "platform/dialog_keys.h"
 #include "platform/activation.h"
 #include "platform/errors.h"
-#include "platform/fake/fake_windows.h"
 #include "platform/key_typer.h"
 
 namespace rt::fake {
-
-FakeSystem::FakeSystem() { desktop[1] = FakeWindow(u"", u"#32769", 0, true, true, {}); }
-
-WindowHandle FakeSystem::AddWindow(WindowHandle parent, FakeWindow window) {
-  WindowHandle handle = next_++;
-  desktop[handle] = std::move(window);
-  desktop[parent].children.push_back(handle);
-  return handle;
-}
-
-void FakeSystem::CloseWindow(WindowHandle window) {
-  auto it = desktop.find(window);
-  if (it == desktop.end() || window == 1) return;
-  std::vector<WindowHandle> children = it->second.children;
-  for (WindowHandle child : children) CloseWindow(child);
-  for (auto& [handle, w] : desktop) std::erase(w.children, window);
-  desktop.erase(window);
-  if (foreground == window) foreground = 0;
-}
 
 std::vector<ustring> FakeSystem::Texts(const std::string& what) const {
   std::vector<ustring> out;
@@ -56,100 +36,12 @@ void FakeSystem::SendKeys(ustring_view keys, bool wait) {
   TypeKeys(keys, keyboard, wait);
 }
 
-namespace {
-
-// The activation's view of the fake desktop. Every window answers at once and
-// the system grants the foreground on the first request.
-class DesktopWindows : public WindowSystem {
- public:
-  explicit DesktopWindows(FakeSystem& os) : os_(os) {}
-  std::vector<TopWindow> VisibleTopWindows() override {
-    std::vector<TopWindow> out;
-    for (WindowHandle h : os_.desktop[1].children) {
-      const FakeWindow& w = os_.desktop[h];
-      if (w.visible && !w.caption.empty()) out.push_back({h, w.caption});
-    }
-    return out;
-  }
-  bool EqualIgnoringCase(ustring_view a, ustring_view b) override { return EqualIgnoringAsciiCase(a, b); }
-  bool IsEnabled(WindowHandle window) override { return os_.IsWindowEnabled(window); }
-  WindowHandle ActivePopup(WindowHandle) override { return 0; }
-  bool IsMinimized(WindowHandle window) override { return os_.desktop.count(window) && os_.desktop[window].minimized; }
-  void Restore(WindowHandle window) override { os_.desktop[window].minimized = false; }
-  bool IsHung(WindowHandle) override { return false; }
-  WindowHandle Foreground() override { return os_.foreground; }
-  WindowHandle RootOwner(WindowHandle window) override {
-    while (os_.desktop.count(window) && os_.desktop[window].parent != 0) window = os_.desktop[window].parent;
-    return window;
-  }
-  bool SetForeground(WindowHandle window) override {
-    os_.foreground = window;
-    return true;
-  }
-  void BringToTop(WindowHandle) override {}
-  bool AttachToForeground(WindowHandle, bool) override { return true; }
-  void InjectNeutralInput() override {}
-  bool WaitUntil(const std::function<bool()>& done, int) override { return done(); }
-
- private:
-  FakeSystem& os_;
-};
-
-}  // namespace
-
 void FakeSystem::AppActivate(ustring_view caption) {
   calls.push_back({"AppActivate", ustring(caption)});
-  DesktopWindows windows(*this);
-  ActivateWindow(caption, windows);
+  ActivateWindow(caption, desktop);
 }
 
 void FakeSystem::Sleep(std::uint32_t milliseconds) { calls.push_back({"Sleep", u"", milliseconds}); }
-
-WindowHandle FakeSystem::GetWindow(WindowHandle window, int relation) {
-  auto it = desktop.find(window);
-  if (it == desktop.end()) return 0;
-  if (relation == kGwChild) return it->second.children.empty() ? 0 : it->second.children.front();
-  if (relation == kGwHwndNext) {
-    for (auto& [handle, w] : desktop) {
-      auto& kids = w.children;
-      auto pos = std::find(kids.begin(), kids.end(), window);
-      if (pos != kids.end()) return pos + 1 == kids.end() ? 0 : *(pos + 1);
-    }
-  }
-  return 0;
-}
-
-ustring FakeSystem::WindowText(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? ustring() : CutUnits(it->second.caption, 254);
-}
-
-ustring FakeSystem::WindowClassName(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? ustring() : CutUnits(it->second.className, 254);
-}
-
-WindowHandle FakeSystem::GetParent(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? 0 : it->second.parent;
-}
-
-bool FakeSystem::IsWindowVisible(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it != desktop.end() && it->second.visible;
-}
-
-bool FakeSystem::IsWindowEnabled(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it != desktop.end() && it->second.enabled;
-}
-
-bool FakeSystem::IsWindow(WindowHandle window) { return desktop.count(window) != 0; }
-
-PlacementRect FakeSystem::GetWindowPlacement(WindowHandle window) {
-  auto it = desktop.find(window);
-  return it == desktop.end() ? PlacementRect{} : it->second.placement;
-}
 
 namespace {
 
@@ -274,18 +166,17 @@ void FakeBackend::Hidden(const Form& form) {
 }
 
 void Type(App& app, TextBox& box, ustring_view text) {
-  for (char16_t c : text) {
-    if (box.MaxLength() != 0 && box.Text().size() >= box.MaxLength()) break;
-    box.UserSetText(box.Text() + c);
+  // One character at a time: a surrogate pair is one character.
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t units = IsSurrogatePairAt(text, i) ? 2 : 1;
+    box.UserInsert(text.substr(i, units));
     app.Idle();
+    i += units;
   }
 }
 
 void Paste(App& app, TextBox& box, ustring_view text) {
-  ustring now = box.Text();
-  std::size_t room = box.MaxLength() == 0 ? text.size() : box.MaxLength() - std::min(box.MaxLength(), now.size());
-  now += text.substr(0, room);
-  box.UserSetText(now);
+  box.UserInsert(text);
   app.Idle();
 }
 

@@ -1,7 +1,7 @@
 // A backend and an operating system without a screen, for tests. Forms and
 // controls get peers that only remember what the program made them show; the
 // system records every call (message boxes, clipboard, activation, keys,
-// sleeps) in order, and answers from a scripted desktop.
+// sleeps) in order, and works on a fake desktop (fake_desktop.h).
 #pragma once
 
 #include <functional>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_keyboard.h"
 #include "platform/system.h"
 
@@ -19,22 +20,6 @@ struct Call {
   std::string what;  // "MsgBox", "Clipboard", "SendKeys", "AppActivate", "Sleep"
   ustring text;      // the prompt, the text, the keys, the caption
   std::uint32_t number = 0;  // Sleep's milliseconds
-};
-
-// One window of the scripted desktop.
-struct FakeWindow {
-  FakeWindow(ustring caption = u"", ustring className = u"Window", WindowHandle parent = 0, bool visible = true,
-             bool enabled = true, PlacementRect placement = {10, 10, 300, 200})
-      : caption(std::move(caption)), className(std::move(className)), parent(parent), visible(visible), enabled(enabled),
-        placement(placement) {}
-  ustring caption;
-  ustring className;
-  WindowHandle parent;  // parent or owner, as GetParent reports it
-  bool visible;
-  bool enabled;
-  PlacementRect placement;
-  bool minimized = false;
-  std::vector<WindowHandle> children;  // topmost first
 };
 
 class FakeSystem : public System {
@@ -50,19 +35,9 @@ class FakeSystem : public System {
   // while the keys go out.
   std::function<void(ustring_view)> onSendKeys;
 
-  // The scripted desktop: handle 1 is the desktop window. AppActivate finds
-  // its windows by the activation's own caption matching (whole title
-  // ignoring case, else a title's beginning; topmost first) among the
-  // desktop's visible children with a caption, and makes the one found the
-  // foreground window.
-  std::map<WindowHandle, FakeWindow> desktop;
-  WindowHandle foreground = 0;
-  FakeSystem();
-  WindowHandle AddWindow(WindowHandle parent, FakeWindow window);
-  // A visible top-level window with that caption, below those added before.
-  WindowHandle AddTopWindow(ustring caption) { return AddWindow(1, FakeWindow(std::move(caption))); }
-  // The window and everything below it are destroyed.
-  void CloseWindow(WindowHandle window);
+  // The desktop that AppActivate (through the real activation) and the
+  // window walk work on.
+  FakeDesktop desktop;
 
   // The keyboard that SendKeys types on, through the typing engine: what
   // arrived in the focused window is in keyboard.text and keyboard.keys.
@@ -75,20 +50,9 @@ class FakeSystem : public System {
   void SendKeys(ustring_view keys, bool wait) override;
   void AppActivate(ustring_view caption) override;
   void Sleep(std::uint32_t milliseconds) override;
-  WindowHandle GetDesktopWindow() override { return 1; }
-  WindowHandle GetWindow(WindowHandle window, int relation) override;
-  ustring WindowText(WindowHandle window) override;
-  ustring WindowClassName(WindowHandle window) override;
-  WindowHandle GetParent(WindowHandle window) override;
-  bool IsWindowVisible(WindowHandle window) override;
-  bool IsWindowEnabled(WindowHandle window) override;
-  bool IsWindow(WindowHandle window) override;
-  PlacementRect GetWindowPlacement(WindowHandle window) override;
+  WindowQueries& Windows() override { return desktop; }
 
   ustring lastMsgBoxTitle;
-
- private:
-  WindowHandle next_ = 2;
 };
 
 // A form's native state as the fake peer saw it last.
@@ -135,7 +99,8 @@ class FakeBackend : public Backend {
 };
 
 // What a user does to the controls, each followed by the message loop's idle
-// step, as in the real program.
+// step, as in the real program. Type enters one character at a time, Paste
+// all at once, both through TextBox::UserInsert and so within its limit.
 void Type(App& app, TextBox& box, ustring_view text);
 void Paste(App& app, TextBox& box, ustring_view text);
 void Click(App& app, CommandButton& button);

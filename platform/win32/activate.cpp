@@ -16,27 +16,8 @@ WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
 using IsHungAppWindowFn = BOOL(WINAPI*)(HWND);
 
-BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
-  if (!::IsWindowVisible(window)) return TRUE;
-  // The whole title, however long: a caption matches only in full.
-  int length = ::GetWindowTextLengthW(window);
-  if (length <= 0) return TRUE;
-  std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
-  int n = ::GetWindowTextW(window, title.data(), length + 1);
-  if (n <= 0) return TRUE;
-  reinterpret_cast<std::vector<WindowSystem::TopWindow>*>(param)->push_back(
-      {W(window), ustring(title.begin(), title.begin() + std::min(n, length))});
-  return TRUE;
-}
-
-class Win32Windows : public WindowSystem {
+class Win32Windows : public Win32WindowQueries {
  public:
-  std::vector<TopWindow> VisibleTopWindows() override {
-    std::vector<TopWindow> windows;
-    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-  }
-
   bool EqualIgnoringCase(ustring_view a, ustring_view b) override {
     if (a.size() != b.size()) return false;
     if (a.empty()) return true;
@@ -44,13 +25,7 @@ class Win32Windows : public WindowSystem {
     return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(), static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
   }
 
-  bool IsEnabled(WindowHandle window) override { return ::IsWindowEnabled(H(window)) != 0; }
-
-  WindowHandle ActivePopup(WindowHandle window) override {
-    HWND popup = GetLastActivePopup(H(window));
-    if (popup && popup != H(window) && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup)) return W(popup);
-    return 0;
-  }
+  WindowHandle LastActivePopup(WindowHandle window) override { return W(GetLastActivePopup(H(window))); }
 
   bool IsMinimized(WindowHandle window) override { return IsIconic(H(window)) != 0; }
 
@@ -69,8 +44,6 @@ class Win32Windows : public WindowSystem {
   }
 
   WindowHandle Foreground() override { return W(GetForegroundWindow()); }
-
-  WindowHandle RootOwner(WindowHandle window) override { return W(GetAncestor(H(window), GA_ROOTOWNER)); }
 
   bool SetForeground(WindowHandle window) override { return SetForegroundWindow(H(window)) != 0; }
 
@@ -106,9 +79,8 @@ class Win32Windows : public WindowSystem {
 
 }  // namespace
 
-void Win32System::AppActivate(ustring_view caption) {
-  Win32Windows windows;
-  ActivateWindow(caption, windows);
-}
+std::unique_ptr<WindowActivation> MakeWin32Windows() { return std::make_unique<Win32Windows>(); }
+
+void Win32System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
 
 }  // namespace rt::win32

@@ -9,6 +9,7 @@
 
 #include "platform/dialog_keys.h"
 #include "platform/resource_ids.h"
+#include "platform/tick_grid.h"
 #include "platform/win32/dpi.h"
 
 namespace rt::win32 {
@@ -129,80 +130,53 @@ class ControlWindow : public ControlPeer {
   bool suppressChange_ = false;
 };
 
-// Timers tick on a grid counted from the moment they were enabled: each
-// period is scheduled against that anchor, so that the rounding of the
-// system's timer to its tick does not add up. Ticks missed while the thread
-// was busy are not queued up; the next one comes at the next grid point.
-class TimerWindow : public ControlWindow {
+// A timer's system timer: a one-shot wake-up for its tick grid
+// (platform/tick_grid.h), which holds every rule of when it ticks.
+class TimerWindow : public ControlWindow, private TickGrid::Alarm {
  public:
   TimerWindow(FormWindow& owner, Timer& timer)
-      : ControlWindow(owner, timer, nullptr), timer_(timer), id_(kTimerBase + static_cast<UINT_PTR>(timer.Id())) {
+      : ControlWindow(owner, timer, nullptr), timer_(timer), id_(kTimerBase + static_cast<UINT_PTR>(timer.Id())),
+        grid_(NowMs, *this, USER_TIMER_MINIMUM) {
     Sync(Property::TimerState);
   }
-  ~TimerWindow() override { Stop(); }
+  ~TimerWindow() override { grid_.Stop(); }
 
   void SyncTimer() {
-    Stop();
-    ++generation_;
-    if (!timer_.TimerEnabled() || timer_.Interval() <= 0 || owner_.Dead() || !timer_.Parent().Loaded()) return;
-    anchor_ = NowMs();
-    period_ = 0;
-    Schedule();
+    if (!timer_.TimerEnabled() || timer_.Interval() <= 0 || owner_.Dead() || !timer_.Parent().Loaded()) {
+      grid_.Stop();
+      return;
+    }
+    grid_.Start(static_cast<std::uint64_t>(timer_.Interval()));
   }
 
   void OnTimer() override {
-    KillTimer(owner_.Hwnd(), Id());
-    running_ = false;
-    if (busy_) {  // a tick is still running (a message loop inside it)
-      Schedule();
+    // The system's timer repeats; the grid asks for each wake-up anew.
+    KillTimer(owner_.Hwnd(), id_);
+    if (owner_.Dead() || !timer_.TimerEnabled()) {
+      grid_.Stop();
       return;
     }
-    std::uint64_t now = NowMs();
-    std::uint64_t interval = static_cast<std::uint64_t>(timer_.Interval());
-    period_ = std::max<std::uint64_t>(period_ + 1, (now - anchor_) / interval);
-    unsigned generation = generation_;
-    busy_ = true;
-    timer_.UserTick();
-    busy_ = false;
-    // The tick may have stopped or restarted the timer; then it is scheduled
-    // already, or must not be.
-    if (generation == generation_ && !running_) Schedule();
+    grid_.Woken([this] { timer_.UserTick(); });
   }
 
  private:
-  // Kept apart from the control, which may be gone before this peer is.
-  UINT_PTR Id() const { return id_; }
-  void Stop() {
-    if (running_) KillTimer(owner_.Hwnd(), Id());
-    running_ = false;
-  }
-  void Schedule() {
-    if (owner_.Dead() || !timer_.TimerEnabled()) return;
-    std::uint64_t interval = static_cast<std::uint64_t>(timer_.Interval());
-    std::uint64_t now = NowMs();
-    std::uint64_t due = anchor_ + (period_ + 1) * interval;
-    if (due <= now) {
-      period_ = (now - anchor_) / interval;
-      due = anchor_ + (period_ + 1) * interval;
-    }
-    UINT delay = static_cast<UINT>(std::max<std::uint64_t>(USER_TIMER_MINIMUM, due - now));
-    if (SetTimer(owner_.Hwnd(), Id(), delay, nullptr) == 0) {
+  bool Set(std::uint64_t delayMs) override {
+    if (owner_.Dead()) return false;
+    UINT delay = static_cast<UINT>(std::min<std::uint64_t>(delayMs, USER_TIMER_MAXIMUM));
+    if (SetTimer(owner_.Hwnd(), id_, delay, nullptr) == 0) {
       // Not running, and said so: reported from the message loop, where a
       // message box may be shown.
-      running_ = false;
-      PostMessageW(owner_.Hwnd(), kTimerFailedMessage, Id(), static_cast<LPARAM>(GetLastError()));
-      return;
+      PostMessageW(owner_.Hwnd(), kTimerFailedMessage, id_, static_cast<LPARAM>(GetLastError()));
+      return false;
     }
-    running_ = true;
+    return true;
   }
+  void Cancel() override { KillTimer(owner_.Hwnd(), id_); }
 
   Timer& timer_;
+  // Kept apart from the control, which may be gone before this peer is.
   UINT_PTR id_;
-  std::uint64_t anchor_ = 0;
-  std::uint64_t period_ = 0;
-  unsigned generation_ = 0;
-  bool running_ = false;
-  bool busy_ = false;
+  TickGrid grid_;
 
   friend class ControlWindow;
 };

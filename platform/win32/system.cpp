@@ -14,15 +14,9 @@ namespace {
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
-// Reads at most 254 UTF-16 units, never ending inside a surrogate pair.
-ustring CutText(const wchar_t* buffer, int length) {
-  if (length < 0) length = 0;
-  return CutUnits(ustring(buffer, buffer + length), 254);
-}
-
 }  // namespace
 
-Win32System::Win32System() {
+Win32System::Win32System() : windows_(MakeWin32Windows()) {
   // A message-only window owns what this program puts on the clipboard.
   clipboardOwner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
@@ -68,30 +62,28 @@ bool Win32System::SetClipboardText(ustring_view text) {
 
 void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-WindowHandle Win32System::GetDesktopWindow() { return W(::GetDesktopWindow()); }
+WindowHandle Win32WindowQueries::Desktop() { return W(::GetDesktopWindow()); }
+WindowHandle Win32WindowQueries::FirstChild(WindowHandle window) { return W(::GetWindow(H(window), GW_CHILD)); }
+WindowHandle Win32WindowQueries::NextSibling(WindowHandle window) { return W(::GetWindow(H(window), GW_HWNDNEXT)); }
+// GetParent: the parent of a child window, the owner of a popup-style one.
+WindowHandle Win32WindowQueries::Owner(WindowHandle window) { return W(::GetParent(H(window))); }
 
-WindowHandle Win32System::GetWindow(WindowHandle window, int relation) {
-  return W(::GetWindow(H(window), static_cast<UINT>(relation)));
+// The whole caption. For another program's window the system reads the text
+// it keeps itself, without sending that program a message.
+ustring Win32WindowQueries::Caption(WindowHandle window) { return WindowText(H(window)); }
+
+ustring Win32WindowQueries::ClassName(WindowHandle window) {
+  // A class name has at most 256 characters.
+  wchar_t buffer[258] = {};
+  int n = ::GetClassNameW(H(window), buffer, 258);
+  return ustring(buffer, buffer + (n > 0 ? n : 0));
 }
 
-ustring Win32System::WindowText(WindowHandle window) {
-  wchar_t buffer[256] = {};
-  int n = ::GetWindowTextW(H(window), buffer, 255);
-  return CutText(buffer, n);
-}
+bool Win32WindowQueries::Visible(WindowHandle window) { return ::IsWindowVisible(H(window)) != 0; }
+bool Win32WindowQueries::Enabled(WindowHandle window) { return ::IsWindowEnabled(H(window)) != 0; }
+bool Win32WindowQueries::Exists(WindowHandle window) { return ::IsWindow(H(window)) != 0; }
 
-ustring Win32System::WindowClassName(WindowHandle window) {
-  wchar_t buffer[256] = {};
-  int n = ::GetClassNameW(H(window), buffer, 255);
-  return CutText(buffer, n);
-}
-
-WindowHandle Win32System::GetParent(WindowHandle window) { return W(::GetParent(H(window))); }
-bool Win32System::IsWindowVisible(WindowHandle window) { return ::IsWindowVisible(H(window)) != 0; }
-bool Win32System::IsWindowEnabled(WindowHandle window) { return ::IsWindowEnabled(H(window)) != 0; }
-bool Win32System::IsWindow(WindowHandle window) { return ::IsWindow(H(window)) != 0; }
-
-PlacementRect Win32System::GetWindowPlacement(WindowHandle window) {
+PlacementRect Win32WindowQueries::Placement(WindowHandle window) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
   ::GetWindowPlacement(H(window), &placement);

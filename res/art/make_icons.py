@@ -4,11 +4,13 @@
 strumlet.ico: 16, 32 and 48 pixels, 32-bit with alpha (the program icon).
 about.ico:    one 32 x 32 image in the 16 standard colours (the About
               window's picture), 766 bytes.
+strumlet.png: 64 pixels with alpha, the Linux desktop entry's icon.
 
 Run from the project folder: python3 res/art/make_icons.py
 """
 import math
 import struct
+import zlib
 
 
 def draw(n):
@@ -97,6 +99,20 @@ def write_ico(path, images):
     return len(out)
 
 
+def write_png(path, n):
+    px = draw(n)
+    raw = b"".join(b"\x00" + b"".join(bytes(p) for p in row) for row in px)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", n, n, 8, 6, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+write_png("res/strumlet.png", 64)
 write_ico("res/strumlet.ico", [(n, 32, 0, image32(n)) for n in (16, 32, 48)])
 size = write_ico("res/about.ico", [(32, 4, 16, image4(32))])
 assert size == 766, size

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/command_text.h"
 #include "runner/command_line.h"
 #include "test_support.h"
@@ -134,6 +136,35 @@ TEST(ArgumentText, ExtraBlanksReachTheReader) {
     EXPECT_EQ(a.keys, U(c.keys));
     EXPECT_EQ(a.interval, U(c.interval));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Started with separate arguments, the program reads them joined with single
+// blanks: split by a shell or quoted as one, the settings are the same.
+TEST(JoinedArguments, ReadLikeOneArgumentText) {
+  const struct {
+    std::vector<const char*> argv;
+    const char* argumentText;
+  } cases[] = {
+      {{"strumlet"}, ""},
+      {{"strumlet", "/Untitled - Text Editor/hello{2}world~/5/loop"}, "/Untitled - Text Editor/hello{2}world~/5/loop"},
+      {{"strumlet", "/Untitled", "-", "Text", "Editor/hello{2}world~/5/loop"},
+       "/Untitled - Text Editor/hello{2}world~/5/loop"},
+      {{"strumlet", "/a  b", "/c"}, "/a  b /c"},
+      {{"strumlet", "", "/x"}, " /x"},
+      {{"strumlet", "/caf\xC3\xA9"}, "/caf\xC3\xA9"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(rt::JoinedArguments(static_cast<int>(c.argv.size()), c.argv.data()), U(c.argumentText)) << c.argumentText;
+  }
+  const char* split[] = {"strumlet", "/Untitled", "-", "Text", "Editor", "/hello{2}world~", "/5", "/loop"};
+  Arguments a = ReadArguments(rt::JoinedArguments(8, split));
+  EXPECT_EQ(a.caption, u"Untitled - Text Editor");
+  EXPECT_EQ(a.keys, u"hello{2}world~");
+  EXPECT_EQ(a.mode, RunMode::Loop);
 }
 
 }  // namespace

@@ -133,7 +133,7 @@ TEST(Countdown, TimelinesTickByTick) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(U(c.command));
-    for (const auto& t : c.targets) h.os.AddTopWindow(U(t.c_str()));
+    for (const auto& t : c.targets) h.os.desktop.AddWindow({.caption = U(t.c_str())});
     h.Start();
     h.os.calls.clear();
     EXPECT_EQ(RunTicks(h, c.ticks), c.expected);
@@ -152,7 +152,7 @@ TEST(Countdown, DisplayAndStatusLabel) {
   EXPECT_EQ(h.main().Label2.Caption(), u"Window not found!");
   EXPECT_EQ(h.main().Label2.BackColor(), rt::kRed);
   EXPECT_EQ(h.main().Run.Counter, 0);
-  h.os.AddTopWindow(u"Target");
+  h.os.desktop.AddWindow({.caption = u"Target"});
   rt::fake::Tick(h.app, h.main().Timer1, 3);  // -1 reload 3, then 2, 1 activates
   EXPECT_EQ(h.main().Label2.Caption(), u"Window not found!") << "red until the next send";
   rt::fake::Tick(h.app, h.main().Timer1);
@@ -166,7 +166,7 @@ TEST(Countdown, PersistSwitchesToOnceWhenTheWindowAppears) {
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1);  // 1: missing
   EXPECT_TRUE(h.main().mPersist.Value());
-  h.os.AddTopWindow(u"Target");
+  h.os.desktop.AddWindow({.caption = u"Target"});
   rt::fake::Tick(h.app, h.main().Timer1, 2);  // -1 reload, 1: found
   EXPECT_TRUE(h.main().mOnce.Value());
   rt::fake::Tick(h.app, h.main().Timer1);  // 0: send
@@ -178,7 +178,7 @@ TEST(Countdown, PersistSwitchesToOnceWhenTheWindowAppears) {
 
 TEST(Countdown, SendNow) {
   Harness h(u"/Target/x/20/loop");
-  h.os.AddTopWindow(u"Target");
+  h.os.desktop.AddWindow({.caption = u"Target"});
   h.Start();
   strumlet::Form1& f = h.main();
   f.Timer1.SetTimerEnabled(false);
@@ -192,7 +192,7 @@ TEST(Countdown, SendNow) {
 
 TEST(Countdown, SendNowAfterAOnceSendDoesNotSendAgain) {
   Harness h(u"/Target/x/2");
-  h.os.AddTopWindow(u"Target");
+  h.os.desktop.AddWindow({.caption = u"Target"});
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1, 2);
   EXPECT_EQ(h.main().Run.RunFinished, 1);
@@ -204,7 +204,7 @@ TEST(Countdown, SendNowAfterAOnceSendDoesNotSendAgain) {
 
 TEST(Countdown, LoopAfterAOnceSendStaysFinished) {
   Harness h(u"/Target/x/2");
-  h.os.AddTopWindow(u"Target");
+  h.os.desktop.AddWindow({.caption = u"Target"});
   h.Start();
   rt::fake::Tick(h.app, h.main().Timer1, 2);
   rt::fake::Click(h.app, h.main().mLoop);
@@ -217,7 +217,7 @@ TEST(Countdown, LoopAfterAOnceSendStaysFinished) {
 
 TEST(Countdown, AFailedSendTakesTheNotFoundStep) {
   Harness h(u"/Target/abc{1}def/2");
-  h.os.AddTopWindow(u"Target");
+  h.os.desktop.AddWindow({.caption = u"Target"});
   h.os.onSendKeys = [](rt::ustring_view keys) {
     if (keys == u"def") throw rt::RuntimeError(rt::ErrorCode::SendFailed, "refused");
   };
@@ -253,7 +253,7 @@ TEST(Countdown, ThePiecesArriveAsTheNotationSays) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(c.command);
-    h.os.AddTopWindow(u"Target");
+    h.os.desktop.AddWindow({.caption = u"Target"});
     h.os.keyboard.refuseAt = c.refuseAt;
     h.Start();
     rt::fake::Tick(h.app, h.main().Timer1, 3);
@@ -268,7 +268,8 @@ TEST(Countdown, ThePiecesArriveAsTheNotationSays) {
 
 // The target is found by the activation's own caption matching over the
 // fake desktop: the whole title ignoring case, else a title's beginning,
-// topmost first, visible windows with a caption only.
+// topmost first, visible windows with a caption only; a disabled window's
+// modal dialog is activated in its place.
 TEST(Countdown, TheTargetIsFoundAsActivationMatchesCaptions) {
   const struct {
     const char16_t* caption;
@@ -281,28 +282,32 @@ TEST(Countdown, TheTargetIsFoundAsActivationMatchesCaptions) {
       {u"Notepad", -1},            // inside a title, not at its beginning
       {u"Hidden tool", -1},        // not visible
       {u"Minimised editor", 4},    // restored and brought to the front
+      {u"\u00c4RGER.TXT", 5},      // case beyond ASCII
+      {u"Report", 7},              // its modal dialog
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(rt::ToUtf8(c.caption));
     Harness h(u"/" + rt::ustring(c.caption) + u"/x/2/loop");
-    rt::WindowHandle windows[] = {
-        h.os.AddTopWindow(u"Untitled - Notepad (2)"),
-        h.os.AddTopWindow(u"Untitled - Notepad"),
-        h.os.AddTopWindow(u"Calculator"),
-        h.os.AddWindow(1, {u"Hidden tool", u"W", 0, false}),
-        h.os.AddTopWindow(u"Minimised editor"),
+    std::vector<rt::WindowHandle> windows = {
+        h.os.desktop.AddWindow({.caption = u"Untitled - Notepad (2)"}),
+        h.os.desktop.AddWindow({.caption = u"Untitled - Notepad"}),
+        h.os.desktop.AddWindow({.caption = u"Calculator"}),
+        h.os.desktop.AddWindow({.caption = u"Hidden tool", .visible = false}),
+        h.os.desktop.AddWindow({.caption = u"Minimised editor", .minimized = true}),
+        h.os.desktop.AddWindow({.caption = u"\u00e4rger.txt - Editor"}),
+        h.os.desktop.AddWindow({.caption = u"Report"}),
     };
-    h.os.desktop[windows[4]].minimized = true;
+    windows.push_back(h.os.desktop.OpenModalDialog(windows[6], u"Print"));
     h.Start();
     rt::fake::Tick(h.app, h.main().Timer1, 2);
     if (c.found < 0) {
       EXPECT_EQ(h.main().Label2.Caption(), kNotFound);
-      EXPECT_EQ(h.os.foreground, 0u);
+      EXPECT_EQ(h.os.desktop.Foreground(), 0u);
       EXPECT_TRUE(h.os.Texts("SendKeys").empty());
     } else {
       EXPECT_EQ(h.main().Label2.Caption(), kCaption);
-      EXPECT_EQ(h.os.foreground, windows[c.found]);
-      EXPECT_FALSE(h.os.desktop[windows[c.found]].minimized);
+      EXPECT_EQ(h.os.desktop.Foreground(), windows[c.found]);
+      EXPECT_FALSE(h.os.desktop.IsMinimized(windows[c.found]));
       EXPECT_EQ(h.os.keyboard.text, u"x");
     }
   }
@@ -344,7 +349,7 @@ void RunScenarios(const std::vector<ScenarioCase>& cases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Harness h(U(c.command));
-    for (const auto& t : c.targets) h.os.AddTopWindow(U(t.c_str()));
+    for (const auto& t : c.targets) h.os.desktop.AddWindow({.caption = U(t.c_str())});
     h.Start();
     h.os.calls.clear();
     int n = 0;
@@ -441,7 +446,7 @@ TEST(Countdown, AnIntervalEditedToABadValueFailsAtTheNextReload) {
 }
 
 TEST(Countdown, PersistAfterTheNotFoundStep) {
-  auto appears = [](Harness& h) { h.os.AddTopWindow(u"T"); };
+  auto appears = [](Harness& h) { h.os.desktop.AddWindow({.caption = u"T"}); };
   auto persist = [](Harness& h) { rt::fake::Click(h.app, h.main().mPersist); };
   RunScenarios({
       // A missing target: the not-found step leaves Persist running, and the
@@ -474,7 +479,7 @@ TEST(Countdown, PersistAfterTheNotFoundStep) {
        {
            {nullptr, {"1 AppActivate:T", "0 SendKeys:x"}},
            {[](Harness& h) {
-              for (rt::WindowHandle w : std::vector(h.os.desktop[1].children)) h.os.CloseWindow(w);
+              for (rt::WindowHandle w : h.os.desktop.TopLevelWindows()) h.os.desktop.CloseWindow(w);
               rt::fake::Click(h.app, h.main().mPersist);
             },
             {"1", "-1", "1 AppActivate:T", "-1", "1 AppActivate:T"},
@@ -583,7 +588,7 @@ TEST(Countdown, ANegativeIntervalShowsTheIntervalLessOneAndNeverSends) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
     Harness h(U(c.command));
-    h.os.AddTopWindow(u"T");
+    h.os.desktop.AddWindow({.caption = u"T"});
     h.Start();
     h.os.calls.clear();
     EXPECT_EQ(RunTicks(h, 4), (std::vector<std::string>(4, c.shown)));
@@ -611,7 +616,7 @@ TEST(Countdown, PauseTextsOfManyDigits) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script.substr(0, 12));
     Harness h(U(("/T/" + c.script + "/2").c_str()));
-    h.os.AddTopWindow(u"T");
+    h.os.desktop.AddWindow({.caption = u"T"});
     h.Start();
     h.os.calls.clear();
     EXPECT_EQ(RunTicks(h, 3), c.ticks);

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "info/frm_about.h"
 #include "mainwin/composer.h"
 #include "mainwin/form1_ids.h"
+#include "platform/command_text.h"
 #include "test_support.h"
 
 namespace {
@@ -318,6 +322,65 @@ TEST(Composer, AComposedLineRestoresTheSameSettings) {
     EXPECT_EQ(g.mLoop.Value(), c.mode == 1);
     EXPECT_EQ(g.mPersist.Value(), c.mode == 2);
     EXPECT_EQ(g.Run.NoTarget, c.noTarget ? -1 : 0);
+  }
+}
+
+// For a POSIX shell: the path, a blank, and the argument text as one word.
+TEST(Composer, WritesAShellCommandLineThatTheShellReadsBackUnchanged) {
+  const struct {
+    const char* name;
+    const char* folder;
+    const char* caption;
+    const char* keys;
+    int mode;
+    const char* line;
+  } cases[] = {
+      {"plain", "/usr/bin", "Untitled - Text Editor", "hello{2}world~", 1,
+       "/usr/bin/strumlet '/Untitled - Text Editor /hello{2}world~ /5 /loop'"},
+      {"shell characters stay", "/usr/bin", "a $HOME `x` \\ \"q\"", "%(ab)~*?", 0,
+       "/usr/bin/strumlet '/a $HOME `x` \\ \"q\" /%(ab)~*? /5'"},
+      {"single quotes", "/usr/bin", "it's", "'", 2, "/usr/bin/strumlet '/it'\\''s /'\\'' /5 /persist'"},
+      {"a path with a blank is quoted", "/opt/my tools", "T", "k", 0, "'/opt/my tools/strumlet' '/T /k /5'"},
+      {"UTF-8", "/usr/bin", "Caf\xC3\xA9 \xE2\x80\x93 Editor", "\xC3\xA9", 0,
+       "/usr/bin/strumlet '/Caf\xC3\xA9 \xE2\x80\x93 Editor /\xC3\xA9 /5'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    rt::AppInfo info = strumlet::testing::TestInfo(u"");
+    info.folder = U(c.folder);
+    info.shellCommandLine = true;
+    rt::fake::FakeSystem os;
+    rt::fake::FakeBackend backend;
+    rt::App app(os, backend, info);
+    strumlet::Program program(app);
+    program.Start();
+    strumlet::Form1& f = program.Main();
+    f.Text1.SetText(U(c.caption));
+    f.Text2.SetText(U(c.keys));
+    f.Text3.SetText(u"5");
+    (c.mode == 0 ? f.mOnce : c.mode == 1 ? f.mLoop : f.mPersist).SetValue(true);
+    rt::fake::Click(app, f.Command6);
+    EXPECT_EQ(os.clipboard, U(c.line));
+#ifndef _WIN32
+    // The shell itself reads the line: its words after the program's path,
+    // joined with blanks, are the argument text the settings were written as.
+    rt::ustring path = rt::ShellWord(info.folder + u"/strumlet");
+    ASSERT_EQ(os.clipboard.rfind(path + u" ", 0), 0u);
+    std::string script = "printf '%s' " + rt::ToUtf8(os.clipboard.substr(path.size() + 1));
+    std::string quoted = "'";
+    for (char ch : script) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    quoted += "'";
+    FILE* shell = popen(("sh -c " + quoted).c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) out.append(buffer, n);
+    ASSERT_EQ(pclose(shell), 0);
+    rt::ustring expected = u"/" + U(c.caption) + u" /" + U(c.keys) + u" /5";
+    if (c.mode == 1) expected += u" /loop";
+    if (c.mode == 2) expected += u" /persist";
+    EXPECT_EQ(rt::FromUtf8(out), expected);
+#endif
   }
 }
 

@@ -77,16 +77,55 @@ TEST_F(Fixture, TextBoxFiresChangeOnlyWhenTheTextChanges) {
   EXPECT_EQ(log.lines, (std::vector<std::string>{"f.change:x", "f.change:xy"}));
 }
 
-TEST_F(Fixture, TextBoxLimitAppliesToTypingAndPastingOnly) {
+// The length limit counts UTF-16 units and cuts what the user enters, never
+// inside a surrogate pair; the program's own assignments are not limited.
+TEST_F(Fixture, TextBoxLimitAppliesToWhatTheUserEnters) {
+  const rt::ustring smile = u"\xD83D\xDE00";
+  const struct {
+    const char* name;
+    std::size_t limit;
+    rt::ustring before;  // set by the program
+    rt::ustring entered;
+    bool typed;          // typed one character at a time, else pasted
+    rt::ustring after;
+    int changes;         // Change events from the entry
+  } cases[] = {
+      {"no limit", 0, u"ab", u"cdefgh", false, u"abcdefgh", 1},
+      {"no limit, typed", 0, u"", u"xyz", true, u"xyz", 3},
+      {"exact fit", 5, u"ab", u"cde", false, u"abcde", 1},
+      {"overflow pasted", 5, u"ab", u"123456", false, u"ab123", 1},
+      {"overflow typed", 5, u"", u"abcdefgh", true, u"abcde", 5},
+      {"pair at the edge, pasted", 4, u"ab", u"c" + smile, false, u"abc", 1},
+      {"pair at the edge, typed", 4, u"abc", smile + u"d", true, u"abcd", 1},  // the pair is refused, d fits
+      {"pair that fits", 4, u"ab", smile + u"z", false, u"ab" + smile, 1},
+      {"paste into a full box", 3, u"abc", u"d", false, u"abc", 0},
+      {"program's text over the limit", 3, u"abcdef", u"g", true, u"abcdef", 0},
+      {"nothing entered", 3, u"a", u"", false, u"a", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestForm form(app, log, "f");
+    form.box.SetMaxLength(c.limit);
+    form.box.SetText(c.before);
+    EXPECT_EQ(form.box.Text(), c.before) << "the program's text is never cut";
+    log.lines.clear();
+    if (c.typed) {
+      rt::fake::Type(app, form.box, c.entered);
+    } else {
+      rt::fake::Paste(app, form.box, c.entered);
+    }
+    EXPECT_EQ(form.box.Text(), c.after);
+    EXPECT_EQ(static_cast<int>(log.lines.size()), c.changes);
+  }
+}
+
+TEST_F(Fixture, TextBoxInsertReportsWhatWentIn) {
   TestForm form(app, log, "f");
-  form.box.SetMaxLength(5);
-  rt::fake::Type(app, form.box, u"abcdefgh");
-  EXPECT_EQ(form.box.Text(), u"abcde");
-  form.box.SetText(u"ab");
-  rt::fake::Paste(app, form.box, u"123456");
-  EXPECT_EQ(form.box.Text(), u"ab123");
-  form.box.SetText(u"0123456789");
-  EXPECT_EQ(form.box.Text(), u"0123456789");
+  form.box.SetMaxLength(3);
+  EXPECT_EQ(form.box.UserInsert(u"ab"), 2u);
+  EXPECT_EQ(form.box.UserInsert(u"\xD83D\xDE00"), 0u);
+  EXPECT_EQ(form.box.UserInsert(u"cd"), 1u);
+  EXPECT_EQ(form.box.Text(), u"abc");
 }
 
 TEST_F(Fixture, FormsLoadOnceShowAndUnloadInOrder) {

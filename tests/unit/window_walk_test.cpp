@@ -6,7 +6,6 @@
 
 namespace {
 
-using rt::fake::FakeWindow;
 using strumlet::testing::Harness;
 using strumlet::testing::U;
 
@@ -43,42 +42,43 @@ std::vector<rt::ustring> Listed(Harness& h) {
 TEST(WindowWalk, ListsTheVisibleEnabledCaptionedTopWindowsInZOrder) {
   Harness h;
   h.Start();
-  auto& os = h.os;
-  rt::WindowHandle notepad = os.AddWindow(1, {u"Untitled - Notepad"});
-  os.AddWindow(notepad, {u"child edit", u"Edit", notepad});  // child: walked, never listed
-  os.AddWindow(1, {u"Hidden", u"W", 0, false});
-  os.AddWindow(1, {u"Disabled", u"W", 0, true, false});
-  os.AddWindow(1, {u"", u"W"});
-  rt::WindowHandle owner = os.AddWindow(1, {u"Owner"});
-  os.AddWindow(1, {u"Owned dialog", u"#32770", owner});
-  os.AddWindow(1, {u"Centre point", u"W", 0, true, true, {640, 512, 640, 512}});
-  os.AddWindow(1, {u"Full 1280", u"W", 0, true, true, {0, 0, 1280, 1024}});
-  os.AddWindow(1, {u"Almost full", u"W", 0, true, true, {0, 0, 1280, 1023}});
-  os.AddWindow(1, {u"Smaller screen", u"W", 0, true, true, {0, 0, 1024, 768}});
-  os.AddWindow(1, {u"Untitled - Notepad"});  // duplicates are kept
+  auto& desktop = h.os.desktop;
+  rt::WindowHandle notepad = desktop.AddWindow({.caption = u"Untitled - Notepad"});
+  desktop.AddChild(notepad, {.caption = u"child edit", .className = u"Edit"});  // child: walked, never listed
+  desktop.AddWindow({.caption = u"Hidden", .visible = false});
+  desktop.AddWindow({.caption = u"Disabled", .enabled = false});
+  desktop.AddWindow({.caption = u""});
+  rt::WindowHandle owner = desktop.AddWindow({.caption = u"Owner"});
+  desktop.AddWindow({.caption = u"Owned dialog", .className = u"#32770", .owner = owner});  // above its owner
+  desktop.AddWindow({.caption = u"Minimised", .minimized = true});
+  desktop.AddWindow({.caption = u"Centre point", .placement = {640, 512, 640, 512}});
+  desktop.AddWindow({.caption = u"Full 1280", .placement = {0, 0, 1280, 1024}});
+  desktop.AddWindow({.caption = u"Almost full", .placement = {0, 0, 1280, 1023}});
+  desktop.AddWindow({.caption = u"Smaller screen", .placement = {0, 0, 1024, 768}});
+  desktop.AddWindow({.caption = u"Untitled - Notepad"});  // duplicates are kept
   rt::ustring longCaption(300, u'L');
-  os.AddWindow(1, {longCaption});
+  desktop.AddWindow({.caption = longCaption});
   rt::ustring pairAtTheCut = rt::ustring(253, u'p') + u"\xD83D\xDE00tail";
-  os.AddWindow(1, {pairAtTheCut});
-  os.AddWindow(1, {u"  \u65e5\u672c\u8a9e caption  "});
-  // A top-level window nested below a child: the walk descends, GetParent
-  // reports its parent, so it is left out.
-  rt::WindowHandle host = os.AddWindow(1, {u"Host"});
-  rt::WindowHandle inner = os.AddWindow(host, {u"Inner", u"W", host});
-  os.AddWindow(inner, {u"Deep", u"W", inner});
+  desktop.AddWindow({.caption = pairAtTheCut});
+  desktop.AddWindow({.caption = u"  \u65e5\u672c\u8a9e caption  "});
+  // Windows below a child: the walk descends, each reports its parent, so
+  // they are left out.
+  rt::WindowHandle host = desktop.AddWindow({.caption = u"Host"});
+  rt::WindowHandle inner = desktop.AddChild(host, {.caption = u"Inner"});
+  desktop.AddChild(inner, {.caption = u"Deep"});
 
   std::vector<rt::ustring> expected = {
-      u"Untitled - Notepad", u"Owner",  u"Almost full", u"Smaller screen", u"Untitled - Notepad", rt::ustring(254, u'L'),
-      rt::ustring(253, u'p'), u"  \u65e5\u672c\u8a9e caption  ", u"Host",
+      u"Untitled - Notepad", u"Owner", u"Minimised", u"Almost full", u"Smaller screen", u"Untitled - Notepad",
+      rt::ustring(254, u'L'), rt::ustring(253, u'p'), u"  \u65e5\u672c\u8a9e caption  ", u"Host",
   };
   EXPECT_EQ(Listed(h), expected);
   auto* dialog = h.main().WindowList.IfLoaded();
-  EXPECT_EQ(dialog->Label1.Caption(), u"9 windows found.");
+  EXPECT_EQ(dialog->Label1.Caption(), u"10 windows found.");
   EXPECT_EQ(h.main().WalkDepth, 0);
 
   // Picking an entry copies it into the caption box unchanged.
   rt::fake::Click(h.app, h.main().Command7);
-  dialog->List1.UserSelect(7);
+  dialog->List1.UserSelect(8);
   EXPECT_EQ(h.main().Text1.Text(), u"  \u65e5\u672c\u8a9e caption  ");
   dialog->List1.UserSelect(0);
   EXPECT_EQ(h.main().Text1.Text(), u"Untitled - Notepad");
@@ -88,7 +88,7 @@ TEST(WindowWalk, CountLineHasNoSingular) {
   for (int windows : {0, 1, 2}) {
     Harness h;
     h.Start();
-    for (int i = 0; i < windows; ++i) h.os.AddWindow(1, {u"W" + rt::DecimalText(i)});
+    for (int i = 0; i < windows; ++i) h.os.desktop.AddWindow({.caption = u"W" + rt::DecimalText(i)});
     Listed(h);
     EXPECT_EQ(h.main().WindowList.IfLoaded()->Label1.Caption(), rt::DecimalText(windows) + u" windows found.");
   }
@@ -97,8 +97,8 @@ TEST(WindowWalk, CountLineHasNoSingular) {
 TEST(WindowWalk, StartedBelowTheDesktopAddsNothing) {
   Harness h;
   h.Start();
-  rt::WindowHandle top = h.os.AddWindow(1, {u"Top"});
-  h.os.AddWindow(top, {u"Child", u"W", top});
+  rt::WindowHandle top = h.os.desktop.AddWindow({.caption = u"Top"});
+  h.os.desktop.AddChild(top, {.caption = u"Child"});
   h.main().ListTopWindows(top, u"*", u"*");
   auto* dialog = h.main().WindowList.IfLoaded();
   ASSERT_NE(dialog, nullptr) << "the walk loads the dialog it fills";
@@ -112,21 +112,24 @@ TEST(WindowWalk, StartedBelowTheDesktopAddsNothing) {
 TEST(WindowWalk, PatternsFilterCaptionsAndClasses) {
   Harness h;
   h.Start();
-  h.os.AddWindow(1, {u"Untitled - Notepad", u"Notepad"});
-  h.os.AddWindow(1, {u"Calculator", u"CalcFrame"});
+  h.os.desktop.AddWindow({.caption = u"Untitled - Notepad", .className = u"Notepad"});
+  h.os.desktop.AddWindow({.caption = u"Calculator", .className = u"CalcFrame"});
+  // A class name counts with its first 254 units, less half a pair.
+  h.os.desktop.AddWindow({.caption = u"Long class", .className = rt::ustring(253, u'c') + u"\xD83D\xDE00"});
   h.main().ListTopWindows(0, u"*Notepad", u"*");
   h.main().ListTopWindows(0, u"*", u"Calc*");
+  h.main().ListTopWindows(0, u"*", rt::ustring(253, u'c'));
   auto* dialog = h.main().WindowList.IfLoaded();
   ASSERT_NE(dialog, nullptr) << "the walk loads the dialog it fills";
   EXPECT_FALSE(h.backend.State(*dialog).shown);
-  EXPECT_EQ(dialog->List1.Items(), (std::vector<rt::ustring>{u"Untitled - Notepad", u"Calculator"}));
+  EXPECT_EQ(dialog->List1.Items(), (std::vector<rt::ustring>{u"Untitled - Notepad", u"Calculator", u"Long class"}));
 }
 
 TEST(WindowWalk, AVeryDeepTreeEndsInAnErrorNotACrash) {
   Harness h;
   h.Start();
-  rt::WindowHandle parent = 1;
-  for (int i = 0; i < 33000; ++i) parent = h.os.AddWindow(parent, {u"level", u"W", parent == 1 ? 0 : parent});
+  rt::WindowHandle parent = h.os.desktop.AddWindow({.caption = u"level"});
+  for (int i = 1; i < 33000; ++i) parent = h.os.desktop.AddChild(parent, {.caption = u"level"});
   EXPECT_THROW(h.main().ListTopWindows(0, u"*", u"*"), rt::RuntimeError);
   EXPECT_EQ(h.main().WalkDepth, 0) << "the next walk starts at the desktop again";
 }
@@ -134,7 +137,7 @@ TEST(WindowWalk, AVeryDeepTreeEndsInAnErrorNotACrash) {
 TEST(WindowList, PlacedAtTheMainWindowsRightEdgeAndReopenedEmpty) {
   Harness h;
   h.Start();
-  h.os.AddWindow(1, {u"One"});
+  h.os.desktop.AddWindow({.caption = u"One"});
   rt::fake::Click(h.app, h.main().Command7);
   auto* dialog = h.main().WindowList.IfLoaded();
   ASSERT_NE(dialog, nullptr);

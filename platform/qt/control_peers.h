@@ -1,0 +1,48 @@
+// One peer per kind of control: each makes its widget, shows the model's
+// state on it, and reports what the user does through the model's User*
+// methods.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "platform/controls.h"
+
+namespace rt::qt {
+
+class FormWindow;
+
+class ControlWidgetPeer : public ControlPeer {
+ public:
+  ControlWidgetPeer(FormWindow& owner, Control& control);
+  ~ControlWidgetPeer() override;
+
+  // Enabled, Visible, Geometry, Focus and Colors for every widget; the rest
+  // by the kind's own Show.
+  void Sync(Property what) override;
+  Control& Model() const { return control_; }
+  QWidget* Widget() const { return widget_; }
+  // The widget that holds the contained controls (a frame's).
+  virtual QWidget* Container() const { return nullptr; }
+  // Whether the font fitting gives this control the large title font.
+  virtual bool LargeFont() const { return false; }
+
+ protected:
+  // Takes the widget: places it, shows the model's whole state.
+  void Adopt(QWidget* widget);
+  virtual void Show(Property what) { (void)what; }
+  virtual void ApplyColors();
+
+  FormWindow& owner_;
+  Control& control_;
+  QPointer<QWidget> widget_;
+};
+
+// The widget a control's widget belongs in: its frame's, or the form's.
+QWidget* ParentWidgetFor(const FormWindow& owner, const Control& control);
+
+// Makes the peer of a control, or null when its widget cannot be made.
+std::unique_ptr<ControlWidgetPeer> MakePeer(FormWindow& owner, Control& control);
+
+}  // namespace rt::qt

@@ -1,0 +1,37 @@
+// The Linux entry point: the X11 services and the Qt backend under the
+// program.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/app.h"
+#include "platform/entry.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_system.h"
+#include "platform/x11/clipboard_holder.h"
+
+int main(int argc, char** argv) {
+  if (std::getenv(rt::x11::kClipboardHolderVariable)) return rt::x11::RunClipboardHolder();
+  std::string notice = rt::x11::WaylandNotice();
+  if (!notice.empty()) {
+    std::fprintf(stderr, "%s\n", notice.c_str());
+    // Qt then draws through XWayland too, on the same X server.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
+  }
+  // The argument text is the program's; Qt does not get to take options
+  // such as -style out of it.
+  rt::AppInfo info = rt::x11::CurrentAppInfo(argc, argv);
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication application(qtArgc, qtArgv);
+  rt::qt::QtSystem system;
+  if (!system.Connected()) {
+    std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+    return rt::kExitNoWindow;
+  }
+  rt::qt::QtBackend backend;
+  rt::App app(system, backend, info);
+  int code = rt::RunProgram(app, [&] { backend.Run(app); });
+  app.Idle();
+  return code;
+}

@@ -1,0 +1,77 @@
+#include "platform/x11/x11_system.h"
+
+#include <X11/Xlib.h>
+
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/activation.h"
+#include "platform/command_text.h"
+#include "platform/x11/clipboard_holder.h"
+#include "platform/x11/x_keyboard.h"
+#include "platform/x11/x11_windows.h"
+#include "strumlet_version.h"
+
+namespace rt::x11 {
+
+X11System::X11System() : display_(XOpenDisplay(nullptr)) {
+  if (display_) windows_ = std::make_unique<X11Windows>(display_, static_cast<long>(getpid()));
+}
+
+X11System::~X11System() {
+  windows_.reset();
+  if (display_) XCloseDisplay(display_);
+}
+
+bool X11System::SetClipboardText(ustring_view text) {
+  // Held by a process of its own, so that it stays after the program ends.
+  std::string self = ExecutablePath();
+  return !self.empty() && StartClipboardHolder(self, ToUtf8(text));
+}
+
+void X11System::SendKeys(ustring_view keys, bool wait) { x11::SendKeys(keys, wait); }
+
+void X11System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
+
+void X11System::Sleep(std::uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::string ExecutablePath() {
+  char path[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  return std::string(path, static_cast<std::size_t>(n));
+}
+
+AppInfo CurrentAppInfo(int argc, const char* const* argv) {
+  AppInfo info;
+  std::string path = ExecutablePath();
+  std::size_t slash = path.rfind('/');
+  info.folder = FromUtf8(slash == std::string::npos ? std::string(".") : path.substr(0, slash));
+  info.exeName = FromUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
+  info.title = u"Strumlet";
+  info.major = STRUMLET_VERSION_MAJOR;
+  info.minor = STRUMLET_VERSION_MINOR;
+  info.revision = STRUMLET_VERSION_REVISION;
+  info.command = JoinedArguments(argc, argv);
+  info.shellCommandLine = true;
+  return info;
+}
+
+std::string WaylandNotice() {
+  const char* session = std::getenv("XDG_SESSION_TYPE");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  bool isWayland = (session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland);
+  if (!isWayland) return {};
+  return "Strumlet: this is a Wayland session; Strumlet runs through XWayland and can find, activate and type into "
+         "X11 windows only.";
+}
+
+}  // namespace rt::x11

@@ -1,0 +1,177 @@
+// The real Linux program on a real X server (Xvfb with openbox), typing
+// into a real xterm whose shell copies every byte it reads, raw, to a file.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/activation.h"
+#include "platform/x11/x11_windows.h"
+
+#ifndef STRUMLET_EXE
+#error "STRUMLET_EXE names the program under test"
+#endif
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// The desktop as another program sees it.
+struct Desktop {
+  Desktop() : display(XOpenDisplay(nullptr)), windows(display, 0) {}
+  ~Desktop() { XCloseDisplay(display); }
+  rt::WindowHandle Find(const std::u16string& title) { return rt::FindWindowByCaption(title, windows); }
+  Display* display;
+  rt::x11::X11Windows windows;
+};
+
+// An xterm titled `title` that appends every byte it receives to a file.
+class Target {
+ public:
+  explicit Target(const std::string& title) : file_("/tmp/strumlet_e2e_" + std::to_string(getpid()) + "_" + std::to_string(++count_)) {
+    unlink(file_.c_str());
+    close(open(file_.c_str(), O_CREAT | O_WRONLY, 0644));
+    pid_ = Spawn({"xterm", "-u8", "-T", title, "-e", "sh", "-c", "stty raw -echo; exec cat >> '" + file_ + "'"});
+    ready_ = WaitFor([&] { return desktop_.Find(rt::FromUtf8(title)) != 0; }, 30s) &&
+             // The shell has switched the terminal to raw mode once stty ran:
+             // give it the time to start cat by waiting for the window to be
+             // the active one (openbox gives new windows the focus).
+             WaitFor([&] { return desktop_.windows.Foreground() == desktop_.Find(rt::FromUtf8(title)); }, 30s);
+  }
+  ~Target() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    unlink(file_.c_str());
+  }
+  bool Ready() const { return ready_; }
+  std::string Text() const { return ReadFile(file_); }
+  bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const {
+    return WaitFor([&] { return Text() == text; }, limit);
+  }
+  rt::WindowHandle Window(const std::string& title) { return desktop_.Find(rt::FromUtf8(title)); }
+  Desktop& desktop() { return desktop_; }
+
+ private:
+  static inline int count_ = 0;
+  Desktop desktop_;
+  std::string file_;
+  pid_t pid_ = 0;
+  bool ready_ = false;
+};
+
+class Program {
+ public:
+  explicit Program(std::vector<std::string> args) {
+    args.insert(args.begin(), STRUMLET_EXE);
+    pid_ = Spawn(args);
+  }
+  ~Program() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // The exit code, or -1 when it has not ended within the limit.
+  int WaitExit(std::chrono::milliseconds limit = 90s) {
+    int status = 0;
+    bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit);
+    if (!ended) return -1;
+    pid_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  pid_t pid_ = 0;
+};
+
+TEST(LinuxSend, OnceTypesThePieceWithItsPauseAndEndsWithExitCodeZero) {
+  Target target("Editor Target");
+  ASSERT_TRUE(target.Ready());
+  Program program({"/editor target/hello{1}world~/2"});
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(target.Text(), "helloworld\r");
+}
+
+TEST(LinuxSend, TheArgumentsMayComeSplitByTheShell) {
+  Target target("Split Target");
+  ASSERT_TRUE(target.Ready());
+  Program program({"/Split", "Target/a", "b/2"});
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(target.Text(), "a b");
+}
+
+TEST(LinuxSend, TheNotationArrivesByteForByte) {
+  Target target("Notation Target");
+  ASSERT_TRUE(target.Ready());
+  Program program({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
+}
+
+TEST(LinuxSend, AMissingTargetEndsTheOnceRunWithExitCodeOne) {
+  Program program({"/No Such Window 4711/abc/2"});
+  EXPECT_EQ(program.WaitExit(), 1);
+}
+
+TEST(LinuxSend, PersistWaitsForTheWindowThenSendsOnce) {
+  Program program({"/Late Target/found it/2/persist"});
+  Target target("Late Target");
+  ASSERT_TRUE(target.Ready());
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(target.Text(), "found it");
+}
+
+TEST(LinuxSend, LoopSendsAgainAndACoveredOrMinimisedTargetIsBroughtBack) {
+  Target target("Loop Target");
+  ASSERT_TRUE(target.Ready());
+  Target cover("Cover Window");
+  ASSERT_TRUE(cover.Ready());
+  Program program({"/Loop Target/ab/2/loop"});
+  EXPECT_TRUE(target.WaitText("ab")) << target.Text();
+  XIconifyWindow(target.desktop().display, static_cast<Window>(target.Window("Loop Target")), 0);
+  XFlush(target.desktop().display);
+  EXPECT_TRUE(target.WaitText("abab")) << target.Text();
+  EXPECT_EQ(cover.Text(), "") << "nothing went to the other window";
+}
+
+}  // namespace
