@@ -66,17 +66,24 @@ struct Desktop {
 };
 
 // An xterm titled `title` that appends every byte it receives to a file.
+// Alt comes as ESC before the key (metaSendsEscape), as terminals send it
+// today; xterm's default would set the byte's eighth bit instead, which -u8
+// turns into a Latin-1 character (Alt+x: "\xC3\xB8").
 class Target {
  public:
   explicit Target(const std::string& title) : file_("/tmp/strumlet_e2e_" + std::to_string(getpid()) + "_" + std::to_string(++count_)) {
     unlink(file_.c_str());
     close(open(file_.c_str(), O_CREAT | O_WRONLY, 0644));
-    pid_ = Spawn({"xterm", "-u8", "-T", title, "-e", "sh", "-c", "stty raw -echo; exec cat >> '" + file_ + "'"});
+    std::string ready = file_ + ".ready";
+    pid_ = Spawn({"xterm", "-u8", "-xrm", "XTerm*metaSendsEscape: true", "-T", title, "-e", "sh", "-c",
+                  "stty raw -echo && : > '" + ready + "'; exec cat >> '" + file_ + "'"});
     ready_ = WaitFor([&] { return desktop_.Find(rt::FromUtf8(title)) != 0; }, 30s) &&
-             // The shell has switched the terminal to raw mode once stty ran:
-             // give it the time to start cat by waiting for the window to be
-             // the active one (openbox gives new windows the focus).
+             // Once stty has run, the terminal keeps every byte for cat,
+             // however late cat starts.
+             WaitFor([&] { return access(ready.c_str(), F_OK) == 0; }, 30s) &&
+             // Openbox gives a new window the focus.
              WaitFor([&] { return desktop_.windows.Foreground() == desktop_.Find(rt::FromUtf8(title)); }, 30s);
+    unlink(ready.c_str());
   }
   ~Target() {
     kill(pid_, SIGTERM);

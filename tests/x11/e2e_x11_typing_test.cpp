@@ -73,12 +73,15 @@ class XtermTarget {
     std::ofstream(out_).close();
     pid_ = fork();
     if (pid_ == 0) {
-      std::string shell = "stty raw -echo; exec cat >> '" + out_ + "'";
+      std::string shell = "stty raw -echo && : > '" + out_ + ".ready'; exec cat >> '" + out_ + "'";
       execlp("xterm", "xterm", "-u8", "-xrm", "XTerm*metaSendsEscape: true", "-T", "Target", "-e", "sh", "-c",
              shell.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
-    return WaitFor([&] { return (window_ = Find(DefaultRootWindow(dpy_))) != 0 && Viewable(window_); });
+    // Once stty has run, the terminal keeps every byte for cat.
+    std::string ready = out_ + ".ready";
+    return WaitFor([&] { return (window_ = Find(DefaultRootWindow(dpy_))) != 0 && Viewable(window_); }) &&
+           WaitFor([&] { return access(ready.c_str(), F_OK) == 0; });
   }
 
   void Stop() {
@@ -89,6 +92,11 @@ class XtermTarget {
     }
     if (dpy_) XCloseDisplay(dpy_);
     dpy_ = nullptr;
+    if (!out_.empty()) {
+      unlink((out_ + ".ready").c_str());
+      unlink(out_.c_str());
+      rmdir(out_.substr(0, out_.rfind('/')).c_str());
+    }
   }
 
   // Gives the xterm the input focus and waits until it has it.
