@@ -2,14 +2,18 @@
 // into a real xterm whose shell copies every byte it reads, raw, to a file.
 #include <gtest/gtest.h>
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -179,6 +183,89 @@ TEST(LinuxSend, LoopSendsAgainAndACoveredOrMinimisedTargetIsBroughtBack) {
   XFlush(target.desktop().display);
   EXPECT_TRUE(target.WaitText("abab")) << target.Text();
   EXPECT_EQ(cover.Text(), "") << "nothing went to the other window";
+}
+
+// The keyboard's state as another X client sees and changes it: the layout
+// (us again when the test ends), Caps Lock, and keys held through XTest.
+class Keyboard {
+ public:
+  Keyboard() : display_(XOpenDisplay(nullptr)) {}
+  ~Keyboard() {
+    if (CapsLock()) ToggleCapsLock();
+    for (int kc : held_) XTestFakeKeyEvent(display_, static_cast<unsigned>(kc), False, CurrentTime);
+    XSync(display_, False);
+    XCloseDisplay(display_);
+    std::system("setxkbmap us");
+  }
+  bool SetLayout(const std::string& layout) { return std::system(("setxkbmap " + layout).c_str()) == 0; }
+  bool CapsLock() {
+    XkbStateRec state{};
+    XkbGetState(display_, XkbUseCoreKbd, &state);
+    return (state.locked_mods & LockMask) != 0;
+  }
+  void ToggleCapsLock() { Tap(XK_Caps_Lock); }
+  // Presses the key and keeps it down, as a user (or another tool) would.
+  void Hold(KeySym sym) {
+    int kc = XKeysymToKeycode(display_, sym);
+    XTestFakeKeyEvent(display_, static_cast<unsigned>(kc), True, CurrentTime);
+    XSync(display_, False);
+    held_.push_back(kc);
+  }
+  bool IsDown(KeySym sym) {
+    char keys[32] = {};
+    XQueryKeymap(display_, keys);
+    int kc = XKeysymToKeycode(display_, sym);
+    return (keys[kc / 8] & (1 << (kc % 8))) != 0;
+  }
+
+ private:
+  void Tap(KeySym sym) {
+    unsigned kc = XKeysymToKeycode(display_, sym);
+    XTestFakeKeyEvent(display_, kc, True, CurrentTime);
+    XTestFakeKeyEvent(display_, kc, False, CurrentTime);
+    XSync(display_, False);
+  }
+  Display* display_;
+  std::vector<int> held_;
+};
+
+// The layouts the program is tried under, and a text with characters outside
+// their keymaps: ä (on de only) and ✓ (on none).
+const char* const kLayouts[] = {"us", "de", "fr"};
+const char kMixedCase[] = "Hello World 42 \xC3\xA4 \xE2\x9C\x93 abc";
+
+TEST(LinuxSend, CapsLockOnBeforehandLeavesTheTextAsWrittenAndIsOnAgainAfterwards) {
+  for (const char* layout : kLayouts) {
+    SCOPED_TRACE(layout);
+    Keyboard keyboard;
+    ASSERT_TRUE(keyboard.SetLayout(layout));
+    const std::string title = std::string("Caps Target ") + layout;
+    Target target(title);
+    ASSERT_TRUE(target.Ready());
+    keyboard.ToggleCapsLock();
+    ASSERT_TRUE(WaitFor([&] { return keyboard.CapsLock(); }, 10s));
+    Program program({"/" + title + "/" + kMixedCase + "/2"});
+    EXPECT_EQ(program.WaitExit(), 0);
+    EXPECT_TRUE(target.WaitText(kMixedCase)) << target.Text();
+    EXPECT_TRUE(keyboard.CapsLock()) << "Caps Lock is on again";
+  }
+}
+
+TEST(LinuxSend, AShiftHeldByAnotherClientIsReleasedNotPressedAgain) {
+  for (const char* layout : kLayouts) {
+    SCOPED_TRACE(layout);
+    Keyboard keyboard;
+    ASSERT_TRUE(keyboard.SetLayout(layout));
+    const std::string title = std::string("Shift Target ") + layout;
+    Target target(title);
+    ASSERT_TRUE(target.Ready());
+    keyboard.Hold(XK_Shift_L);
+    ASSERT_TRUE(keyboard.IsDown(XK_Shift_L));
+    Program program({"/" + title + "/" + kMixedCase + "/2"});
+    EXPECT_EQ(program.WaitExit(), 0);
+    EXPECT_TRUE(target.WaitText(kMixedCase)) << target.Text();
+    EXPECT_FALSE(keyboard.IsDown(XK_Shift_L)) << "the held Shift is up after the send";
+  }
 }
 
 }  // namespace
