@@ -22,10 +22,15 @@
 #include <vector>
 
 #include "platform/activation.h"
+#include "platform/text.h"
 #include "platform/x11/x11_windows.h"
+#include "platform/x11/x_keyboard.h"
 
 #ifndef STRUMLET_EXE
 #error "STRUMLET_EXE names the program under test"
+#endif
+#ifndef QT_TEXT_TARGET
+#error "QT_TEXT_TARGET names the Qt text editor the tests type into"
 #endif
 
 namespace {
@@ -101,6 +106,38 @@ class Target {
   }
   rt::WindowHandle Window(const std::string& title) { return desktop_.Find(rt::FromUtf8(title)); }
   Desktop& desktop() { return desktop_; }
+
+ private:
+  static inline int count_ = 0;
+  Desktop desktop_;
+  std::string file_;
+  pid_t pid_ = 0;
+  bool ready_ = false;
+};
+
+// A Qt text editor titled `title` (qt_text_target) that writes its text to
+// a file whenever it changes. Unlike xterm it answers _NET_WM_PING.
+class QtTarget {
+ public:
+  explicit QtTarget(const std::string& title)
+      : file_("/tmp/strumlet_e2e_qt_" + std::to_string(getpid()) + "_" + std::to_string(++count_)) {
+    unlink(file_.c_str());
+    pid_ = Spawn({QT_TEXT_TARGET, title, file_});
+    // The file appears once the window is up and its event loop runs.
+    ready_ = WaitFor([&] { return access(file_.c_str(), F_OK) == 0; }, 30s) &&
+             WaitFor([&] { return desktop_.Find(rt::FromUtf8(title)) != 0; }, 30s) &&
+             WaitFor([&] { return desktop_.windows.Foreground() == desktop_.Find(rt::FromUtf8(title)); }, 30s);
+  }
+  ~QtTarget() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    unlink(file_.c_str());
+  }
+  bool Ready() const { return ready_; }
+  std::string Text() const { return ReadFile(file_); }
+  bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const {
+    return WaitFor([&] { return Text() == text; }, limit);
+  }
 
  private:
   static inline int count_ = 0;
@@ -266,6 +303,63 @@ TEST(LinuxSend, AShiftHeldByAnotherClientIsReleasedNotPressedAgain) {
     EXPECT_TRUE(target.WaitText(kMixedCase)) << target.Text();
     EXPECT_FALSE(keyboard.IsDown(XK_Shift_L)) << "the held Shift is up after the send";
   }
+}
+
+// Characters that no key of us, de or fr types with at most Shift (ä ö ü ß €
+// are de's), 66 different ones, more than there are spare keycodes, twice
+// over: spare keycodes are rebound while the text goes out, each after the
+// editor has answered a ping for the keys that used it.
+std::string OutsideTheKeymaps() {
+  std::u16string one;
+  for (char16_t c = u'\u0430'; c <= u'\u044F'; ++c) one += c;  // а..я
+  for (char16_t c = u'\u03B1'; c <= u'\u03C9'; ++c) one += c;  // α..ω
+  one += u"\u00E4\u00F6\u00FC\u00DF\u20AC\u2713\u2192\u03A9\u2026";  // äöüß€✓→Ω…
+  return rt::ToUtf8(one + one);
+}
+
+TEST(LinuxSend, TheNotationAndCharactersOutsideTheKeymapArriveExactlyInAQtEditor) {
+  // The notation and what the editor holds for it: keys that type, named
+  // keys that edit (Left, Backspace, End), Enter as a new line.
+  const struct {
+    const char* keys;
+    const char* text;
+  } corpus[] = {
+      {"abcxyz ABCXYZ 0123456789", "abcxyz ABCXYZ 0123456789"},
+      {"!@#$&*_=-[]\\;:'\",.<>?|`", "!@#$&*_=-[]\\;:'\",.<>?|`"},
+      {"{{}{}}{+}{^}{%}{~}{(}{)}", "{}+^%~()"},
+      {"a~b{ENTER}{TAB}c", "a\nb\n\tc"},
+      {"+(abc)d +e", "ABCd E"},
+      {"{h 10}", "hhhhhhhhhh"},
+      {"abc{LEFT}{BS}x{END}", "axc"},
+  };
+  std::string keys, text;
+  for (const auto& c : corpus) {
+    keys += std::string(c.keys) + "~";
+    text += std::string(c.text) + "\n";
+  }
+  keys += OutsideTheKeymaps();
+  text += OutsideTheKeymaps();
+  ASSERT_GE(rt::FromUtf8(OutsideTheKeymaps()).size(), 128u);
+  for (const char* layout : kLayouts) {
+    SCOPED_TRACE(layout);
+    Keyboard keyboard;
+    ASSERT_TRUE(keyboard.SetLayout(layout));
+    const std::string title = std::string("Qt Target ") + layout;
+    QtTarget target(title);
+    ASSERT_TRUE(target.Ready());
+    // The editor has the focus: the typing's barrier is its ping, xterm's
+    // is a guard time.
+    EXPECT_TRUE(rt::x11::XKeyboard().TargetAnswersPing());
+    Program program({"/" + title + "/" + keys + "/2"});
+    EXPECT_EQ(program.WaitExit(), 0);
+    EXPECT_TRUE(target.WaitText(text)) << target.Text();
+  }
+}
+
+TEST(LinuxSend, XtermAnswersNoPing) {
+  Target target("Ping Target");
+  ASSERT_TRUE(target.Ready());
+  EXPECT_FALSE(rt::x11::XKeyboard().TargetAnswersPing());
 }
 
 }  // namespace
