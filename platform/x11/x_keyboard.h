@@ -63,8 +63,9 @@ class XKeyboard : public KeyboardTarget {
   TargetKey ReadKey(std::uint16_t vk) override;
   std::uint64_t Milliseconds() override;
   void Nap() override;
-  // The X server queues every client's events in order, however slowly it
-  // reads: chunks only pace the send.
+  // The X server queues every client's events in order, however slowly the
+  // client reads them: chunks only keep what a slow target has still to
+  // read short, so that a guard time after them means something.
   std::size_t ChunkEvents() override;
 
   // Whether the focused client answers _NET_WM_PING (else the guard time is
