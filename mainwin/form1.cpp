@@ -106,6 +106,7 @@ Form1::Form1(rt::App& app)
   Text2.Change = [this] { Text2_Change(); };
   Check1.Click = [this] { Check1_Click(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
+  Timer1.Refused = [this](const rt::ustring& reason) { Run.TimerRefused(reason); };
   SendNow.Click = [this] { SendNow_Click(); };
   Command1.Click = [this] { Command1_Click(); };
   Command2.Click = [this] { Command2_Click(); };

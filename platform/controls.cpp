@@ -181,6 +181,16 @@ void Timer::UserTick() {
   if (timerEnabled_ && interval_ > 0 && Parent().Loaded()) Fire(Tick);
 }
 
+void Timer::UserRefused(ustring reason) {
+  SetTimerEnabled(false);
+  if (!Parent().Loaded()) return;
+  if (Refused) {
+    Fire([handler = Refused, reason = std::move(reason)] { handler(reason); });
+  } else {
+    Fire([&app = Parent().Application(), reason = std::move(reason)] { app.MsgBox(reason); });
+  }
+}
+
 PictureBox::PictureBox(Form& form, int id, std::string name)
     : Control(form, ControlKind::PictureBox, id, std::move(name)) {}
 

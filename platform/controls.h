@@ -239,7 +239,11 @@ class Timer : public Control {
   void SetTimerEnabled(bool enabled);
   // One period has passed; fires Tick while enabled.
   void UserTick();
+  // The system would not run the timer: it stops, and Refused gets the
+  // system's reason (without a handler, a message box shows it).
+  void UserRefused(ustring reason);
   std::function<void()> Tick;
+  std::function<void(const ustring& reason)> Refused;
 
  private:
   int interval_ = 0;

@@ -38,7 +38,7 @@ CommandButton* DialogKeys::CancelButton(const Form& form) {
 
 KeyDownAnswer DialogKeys::KeyDown(const Form& form, int keyCode, int shift, Control* focused) {
   KeyDownAnswer answer;
-  bool ctrlOrAlt = (shift & (kCtrlMask | kAltMask)) != 0;
+  bool ctrlOrAlt = (shift & (kCtrl | kAlt)) != 0;
   if (keyCode == kVkEscape) {
     if (ctrlOrAlt) {
       answer.toNavigation = false;

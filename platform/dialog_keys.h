@@ -6,6 +6,8 @@
 // Backends report key presses and releases here and do what the answer says.
 #pragma once
 
+#include "platform/modifiers.h"
+
 namespace rt {
 
 class App;
@@ -13,12 +15,9 @@ class Form;
 class Control;
 class CommandButton;
 
-// Virtual-key codes and modifier masks of the rules.
+// Virtual-key codes of the rules; the shift masks are platform/modifiers.h's.
 inline constexpr int kVkReturn = 13;
 inline constexpr int kVkEscape = 27;
-inline constexpr int kShiftMask = 1;
-inline constexpr int kCtrlMask = 2;
-inline constexpr int kAltMask = 4;
 
 struct KeyDownAnswer {
   // The button the key clicks, or null.

@@ -13,28 +13,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/modifiers.h"
 #include "platform/text.h"
 
 namespace rt {
-
-// Modifier bits, as the system's key-scan results use them.
-inline constexpr int kShift = 1;
-inline constexpr int kCtrl = 2;
-inline constexpr int kAlt = 4;
-
-// Virtual-key codes of the modifiers.
-inline constexpr std::uint16_t kVkShift = 0x10;
-inline constexpr std::uint16_t kVkControl = 0x11;
-inline constexpr std::uint16_t kVkMenu = 0x12;
-
-// The virtual key of one modifier bit, and the bit of a modifier's virtual
-// key (0 for any other key).
-constexpr std::uint16_t ModifierVirtualKey(int bit) {
-  return bit == kShift ? kVkShift : bit == kCtrl ? kVkControl : bit == kAlt ? kVkMenu : 0;
-}
-constexpr int ModifierBitOf(std::uint16_t vk) {
-  return vk == kVkShift ? kShift : vk == kVkControl ? kCtrl : vk == kVkMenu ? kAlt : 0;
-}
 
 struct KeyStroke {
   enum class Kind {

@@ -92,6 +92,11 @@ void Runner::SetCounting(bool counting) {
   c_.pauseButton.SetCaption(counting ? u"P&ause Counter" : u"&Resume Counter");
 }
 
+void Runner::TimerRefused(const rt::ustring& reason) {
+  SetCounting(false);
+  Application().MsgBox(reason);
+}
+
 void Runner::LoadCount() { Counter = rt::IntervalConversion(c_.interval.Text()); }
 
 }  // namespace strumlet

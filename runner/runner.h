@@ -64,6 +64,9 @@ class Runner {
   // Runs or pauses the countdown: the timer, and the pause button's caption
   // that says what a click does next.
   void SetCounting(bool counting);
+  // The system would not run the timer: the countdown is paused, and the
+  // pause button offers to resume it, which tries again.
+  void TimerRefused(const rt::ustring& reason);
   bool Counting() const { return c_.timer.TimerEnabled(); }
   // Loads the count from the interval box. Throws rt::RuntimeError when the
   // interval is not a whole number of seconds from -32768 to 32767; the count

@@ -202,6 +202,11 @@ void Tick(App& app, Timer& timer, int count) {
   }
 }
 
+void Refuse(App& app, Timer& timer, ustring_view reason) {
+  timer.UserRefused(ustring(reason));
+  app.Idle();
+}
+
 void KeyDown(App& app, FakeBackend& backend, int keyCode, int shift) {
   if (Form* form = backend.ActiveForm()) {
     DialogKeys::KeyPressed(*form, keyCode, shift, form->FindControl(backend.State(*form).focusedControl));

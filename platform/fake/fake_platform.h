@@ -107,6 +107,8 @@ void Click(App& app, CommandButton& button);
 void Click(App& app, CheckBox& box);
 void Click(App& app, OptionButton& button);
 void Tick(App& app, Timer& timer, int count = 1);
+// The system refuses to run the timer, for that reason.
+void Refuse(App& app, Timer& timer, ustring_view reason);
 // Keys as the keyboard delivers them: to the active form, with the focus on
 // the control the fake last gave it to; the mask is 1 Shift, 2 Ctrl, 4 Alt.
 void KeyDown(App& app, FakeBackend& backend, int keyCode, int shift);

@@ -43,9 +43,9 @@ int VirtualKeyOf(const QKeyEvent& event) {
 int ShiftMaskOf(const QKeyEvent& event) {
   Qt::KeyboardModifiers mods = event.modifiers();
   int mask = 0;
-  if (mods & Qt::ShiftModifier) mask |= kShiftMask;
-  if (mods & Qt::ControlModifier) mask |= kCtrlMask;
-  if (mods & Qt::AltModifier) mask |= kAltMask;
+  if (mods & Qt::ShiftModifier) mask |= kShift;
+  if (mods & Qt::ControlModifier) mask |= kCtrl;
+  if (mods & Qt::AltModifier) mask |= kAlt;
   return mask;
 }
 

@@ -14,8 +14,6 @@ namespace {
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
-using IsHungAppWindowFn = BOOL(WINAPI*)(HWND);
-
 class Win32Windows : public Win32WindowQueries {
  public:
   bool EqualIgnoringCase(ustring_view a, ustring_view b) override {
@@ -36,11 +34,7 @@ class Win32Windows : public Win32WindowQueries {
   }
 
   bool IsHung(WindowHandle window) override {
-    static const auto isHung = reinterpret_cast<IsHungAppWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "IsHungAppWindow")));
-    if (isHung) return isHung(H(window)) != 0;
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(H(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) == 0;
+    return IsHungWindow(H(window));
   }
 
   WindowHandle Foreground() override { return W(GetForegroundWindow()); }

@@ -1,8 +1,9 @@
 // The Windows backend: forms become top-level windows of the class
-// "StrumletForm", controls become the system's native controls (EDIT, STATIC,
-// BUTTON, LISTBOX), placed from twips by the window's DPI in the system's
-// message font. The message loop gives every form dialog navigation (Tab,
-// arrow keys, access keys, Enter and Esc) and key preview.
+// "StrumletForm" (form_window.h), controls become the system's native controls
+// (EDIT, STATIC, BUTTON, LISTBOX; peers.h), placed from twips by the window's
+// DPI in the system's message font. The message loop (message_loop.cpp) gives
+// every form dialog navigation (Tab, arrow keys, access keys, Enter and Esc)
+// and key preview.
 #pragma once
 
 #include <windows.h>
@@ -31,9 +32,5 @@ class Win32Backend : public Backend {
   HINSTANCE instance_;
   HWND applicationWindow_ = nullptr;
 };
-
-// Text of a native window as UTF-16.
-ustring WindowText(HWND window);
-std::wstring Wide(ustring_view text);
 
 }  // namespace rt::win32

@@ -1,15 +1,11 @@
-// Dots per inch and the twips-to-pixels rule. The per-monitor functions exist
-// from Windows 10 1607 on; they are looked up at run time, with the older
-// system-wide ways as the fallback.
+// Dots per inch of the screen and of a window. The per-monitor functions
+// exist from Windows 10 1607 on; where they are missing, the older
+// system-wide ways serve. Twips become pixels by the rule of platform/twips.h.
 #pragma once
 
 #include <windows.h>
 
 namespace rt::win32 {
-
-// twips * dpi / 1440, rounded to nearest (100 twips at 96 DPI are 7 pixels).
-int TwipsToPixels(int twips, UINT dpi);
-int PixelsToTwips(int pixels, UINT dpi);
 
 UINT SystemDpi();
 // Positions and sizes on the screen, in twips at one scale for the whole

@@ -11,14 +11,6 @@ namespace rt::win32 {
 
 namespace {
 
-using IsHungAppWindowFn = BOOL(WINAPI*)(HWND);
-
-bool IsHung(HWND window) {
-  static const auto isHung = reinterpret_cast<IsHungAppWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "IsHungAppWindow")));
-  return isHung && isHung(window) != 0;
-}
-
 // ToUnicodeEx flag: leave the keyboard state (a pending dead key) as it is.
 constexpr UINT kKeepKeyboardState = 0x4;
 
@@ -34,7 +26,7 @@ class Win32Keyboard : public KeyboardTarget {
     // queue's key state is then the one the target reads its keys with.
     // (Attaching while keys are on their way would disturb that state.)
     // Never attached to a thread that does not respond.
-    if (!own_ && !IsHung(target_)) attached_ = AttachThreadInput(GetCurrentThreadId(), thread_, TRUE) != 0;
+    if (!own_ && !IsHungWindow(target_)) attached_ = AttachThreadInput(GetCurrentThreadId(), thread_, TRUE) != 0;
   }
 
   ~Win32Keyboard() override {
@@ -90,8 +82,8 @@ class Win32Keyboard : public KeyboardTarget {
     // Our own queue is read only after the send, so it cannot be watched.
     if (own_) return TargetKey::Unobservable;
     if (!IsWindow(target_)) return TargetKey::Gone;
-    if (!attached_) return IsHung(target_) ? TargetKey::Busy : TargetKey::Unobservable;
-    if (IsHung(target_)) return TargetKey::Busy;
+    if (!attached_) return IsHungWindow(target_) ? TargetKey::Busy : TargetKey::Unobservable;
+    if (IsHungWindow(target_)) return TargetKey::Busy;
     return GetKeyState(vk) < 0 ? TargetKey::Down : TargetKey::Up;
   }
 

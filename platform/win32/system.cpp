@@ -5,7 +5,8 @@
 #include "strumlet_version.h"
 #include "platform/command_text.h"
 #include "platform/errors.h"
-#include "platform/win32/backend.h"
+#include "platform/win32/native_text.h"
+#include "platform/win32/optional_functions.h"
 
 namespace rt::win32 {
 
@@ -15,6 +16,13 @@ HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
 }  // namespace
+
+bool IsHungWindow(HWND window) {
+  if (const auto isHung = optional::IsHungAppWindow()) return isHung(window) != 0;
+  // The older way: a thread that takes over a second to answer is hung.
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) == 0;
+}
 
 Win32System::Win32System() : windows_(MakeWin32Windows()) {
   // A message-only window owns what this program puts on the clipboard.

@@ -49,6 +49,9 @@ class Win32System : public System {
   std::unique_ptr<WindowActivation> windows_;
 };
 
+// Whether the window's thread has stopped answering messages.
+bool IsHungWindow(HWND window);
+
 // The facts about the running executable, and its argument text.
 AppInfo CurrentAppInfo();
 

@@ -52,6 +52,42 @@ TEST(MainWindow, PauseResumeAndRestart) {
   ASSERT_EQ(h.os.Texts("MsgBox").size(), 1u);
 }
 
+// The system refuses the timer while the countdown runs, or when the user
+// resumes it: the countdown stands paused, the button says so by offering to
+// resume, and resuming asks the system again.
+TEST(MainWindow, ATimerTheSystemRefusesLeavesTheCountdownPausedAndResumable) {
+  struct Case {
+    const char* name;
+    bool pausedFirst;
+  };
+  for (const Case& c : {Case{"while counting", false}, Case{"on resuming", true}}) {
+    SCOPED_TRACE(c.name);
+    Harness h(u"/T/x/9/loop");
+    h.Start();
+    strumlet::Form1& f = h.main();
+    h.backend.Activate(f);
+    rt::fake::Tick(h.app, f.Timer1, 2);
+    if (c.pausedFirst) {
+      rt::fake::Click(h.app, f.Command2);
+      rt::fake::Click(h.app, f.Command2);
+    }
+    rt::fake::Refuse(h.app, f.Timer1, u"no timers left");
+
+    EXPECT_FALSE(f.Timer1.TimerEnabled());
+    EXPECT_EQ(f.Command2.Caption(), u"&Resume Counter");
+    ASSERT_EQ(h.os.Texts("MsgBox").size(), 1u);
+    EXPECT_EQ(h.os.Texts("MsgBox")[0], u"no timers left");
+    rt::fake::Tick(h.app, f.Timer1, 3);
+    EXPECT_EQ(f.Run.Counter, 7) << "the count stands still";
+
+    rt::fake::Click(h.app, f.Command2);
+    EXPECT_TRUE(f.Timer1.TimerEnabled());
+    EXPECT_EQ(f.Command2.Caption(), u"P&ause Counter");
+    rt::fake::Tick(h.app, f.Timer1);
+    EXPECT_EQ(f.Run.Counter, 6) << "counting again";
+  }
+}
+
 TEST(MainWindow, KeysActOnReleaseWhileTheWindowIsActive) {
   const struct {
     const char* name;

@@ -8,7 +8,7 @@
 
 namespace {
 
-using rt::fake::FakeBackend;
+using FakeBackend = strumlet::testing::TestBackend;
 using rt::fake::FakeSystem;
 
 struct Log {

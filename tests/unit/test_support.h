@@ -9,6 +9,9 @@
 #include "platform/fake/fake_platform.h"
 #include "strumlet.h"
 #include "strumlet_version.h"
+#ifdef STRUMLET_TESTS_ON_QT
+#include "../qt/qt_tee_backend.h"
+#endif
 
 namespace rt {
 // Readable failure messages for UTF-16 text.
@@ -29,6 +32,14 @@ inline rt::AppInfo TestInfo(rt::ustring command) {
   return info;
 }
 
+// The forms' backend of the tests: the fake, or the fake with the Qt backend
+// beside it when the same tests run on Qt.
+#ifdef STRUMLET_TESTS_ON_QT
+using TestBackend = QtTeeBackend;
+#else
+using TestBackend = rt::fake::FakeBackend;
+#endif
+
 // One run of the program on the fake platform.
 struct Harness {
   explicit Harness(rt::ustring command = u"")
@@ -40,7 +51,7 @@ struct Harness {
   Form1& main() { return program.Main(); }
 
   rt::fake::FakeSystem os;
-  rt::fake::FakeBackend backend;
+  TestBackend backend;
   rt::App app;
   Program program;
 };
