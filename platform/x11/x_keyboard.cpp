@@ -147,6 +147,7 @@ struct XKeyboard::State {
     std::uint64_t atMs;
   };
   std::vector<Synced> synced;
+  int bindingsUnread = 0;  // bindings made since the last binding barrier
   bool markerSent = false;  // the marker's state as sent
   bool markerRead = false;  // the marker's state as the target has read it
   // A ping on its way: its id, the events it covers, when it left.
@@ -342,7 +343,17 @@ struct XKeyboard::State {
     return ReadBy(guardMs) >= want;
   }
 
-  int LongestGuard() const { return std::max(options.guardMs, options.bindingGuardMs); }
+  // The guess before a binding changes.
+  int BindingGuard() const { return options.bindingGuardMs + options.guardPerBindingMs * bindingsUnread; }
+  int LongestGuard() const { return std::max(options.guardMs, BindingGuard()); }
+
+  // Blocks until the target has read every event that uses a spare keycode
+  // as bound now, so that the binding may change.
+  bool BindingBarrier(std::uint64_t limitMs, bool evenIfInterrupted = false) {
+    if (!Barrier(limitMs, BindingGuard(), evenIfInterrupted)) return false;
+    bindingsUnread = 0;
+    return true;
+  }
 
   // Blocks until the target has read every event sent so far, at most
   // `limitMs`; false when it has not.
@@ -372,9 +383,7 @@ struct XKeyboard::State {
       // target has read the events that used it. One barrier covers every
       // spare used before it, so the next rebinds need none.
       std::size_t oldest = static_cast<std::size_t>(std::min_element(usedAt.begin(), usedAt.end()) - usedAt.begin());
-      if (ReadBy(options.bindingGuardMs) < usedAt[oldest] && !Barrier(kDeliveryLimitMs, options.bindingGuardMs)) {
-        return -1;
-      }
+      if (ReadBy(BindingGuard()) < usedAt[oldest] && !BindingBarrier(kDeliveryLimitMs)) return -1;
       slot = bound.begin() + static_cast<std::ptrdiff_t>(oldest);
     }
     std::size_t i = static_cast<std::size_t>(slot - bound.begin());
@@ -382,6 +391,7 @@ struct XKeyboard::State {
     // so the key needs no wait.
     Bind(spare[i], KeysymOf(cp));
     bound[i] = cp;
+    ++bindingsUnread;
     return static_cast<int>(i);
   }
 
@@ -472,7 +482,7 @@ XKeyboard::~XKeyboard() {
     // Bindings are cleared once the target has read the events that use them
     // (bounded: a target that stopped reading gets them cleared anyway).
     if (std::any_of(s.bound.begin(), s.bound.end(), [](char32_t c) { return c != 0; })) {
-      s.Barrier(static_cast<std::uint64_t>(s.LongestGuard()) + 2000, s.options.bindingGuardMs, true);
+      s.BindingBarrier(static_cast<std::uint64_t>(s.LongestGuard()) + 2000, true);
     }
     s.RevertSpares();
     ForgetXErrors(s.dpy);
