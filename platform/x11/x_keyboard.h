@@ -47,10 +47,11 @@ struct KeyboardOptions {
   // Measured into a raw xterm on a two-core machine at a load of about 7:
   // of 150 short sends ending in a character outside the keymap, about 5%
   // lost it with a 50 or 100 ms guard, none with 200 or 500 ms; rounds of 17
-  // rebindings were read with wrong bindings after 500 ms, never after 3 s.
+  // rebindings were read with wrong bindings after 500 ms, never after 3 s;
+  // at a load of 11, 500 ms plus 60 ms a binding was not enough either.
   int guardMs = 50;
-  int bindingGuardMs = 500;
-  int guardPerBindingMs = 60;
+  int bindingGuardMs = 1000;
+  int guardPerBindingMs = 150;
 };
 
 class XKeyboard : public KeyboardTarget {
