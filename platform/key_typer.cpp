@@ -206,8 +206,9 @@ void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait) {
     return WaitForMarker(target, TargetKey::Up);
   };
 
-  for (std::size_t start = 0; start < events.size(); start += kChunkEvents) {
-    std::size_t end = std::min(events.size(), start + kChunkEvents);
+  const std::size_t chunkEvents = std::max<std::size_t>(1, target.ChunkEvents());
+  for (std::size_t start = 0; start < events.size(); start += chunkEvents) {
+    std::size_t end = std::min(events.size(), start + chunkEvents);
     std::vector<InputEvent> chunk(events.begin() + static_cast<std::ptrdiff_t>(start),
                                   events.begin() + static_cast<std::ptrdiff_t>(end));
     if (!send(chunk, true)) fail("the system did not accept the keys");

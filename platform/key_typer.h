@@ -1,6 +1,7 @@
 // Typing key notation into the window that has the focus: the strokes of
 // ParseKeys become key events on the target's keyboard layout, injected in
-// bounded chunks, each of which the target has read before the next one goes.
+// bounded chunks (as many events as the target's system holds), each of which
+// the target has read before the next one goes.
 //
 // Guarantees, on every path:
 // - invalid notation is reported before anything is typed;
@@ -55,6 +56,9 @@ enum class TargetKey {
   Gone,          // the target's window no longer exists
 };
 
+// The most events injected at once, unless the target takes more.
+inline constexpr std::size_t kChunkEvents = 48;
+
 // What typing needs of the system, for one send to one target.
 class KeyboardTarget {
  public:
@@ -74,10 +78,11 @@ class KeyboardTarget {
   // gives the target time to read.
   virtual std::uint64_t Milliseconds() = 0;
   virtual void Nap() = 0;
+  // The most events injected before the target must have read them: what the
+  // system's input path holds for a target that reads slowly, without loss
+  // and without making the proof of reading late.
+  virtual std::size_t ChunkEvents() { return kChunkEvents; }
 };
-
-// The most events injected at once.
-inline constexpr std::size_t kChunkEvents = 48;
 // How long the target may take to read one chunk.
 inline constexpr std::uint64_t kDeliveryLimitMs = 15000;
 

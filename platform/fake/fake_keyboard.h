@@ -62,6 +62,7 @@ class FakeKeyboard : public KeyboardTarget {
   TargetKey ReadKey(std::uint16_t vk) override;
   std::uint64_t Milliseconds() override { return now; }
   void Nap() override;
+  std::size_t ChunkEvents() override { return chunkEvents; }
 
   // The user holds a modifier down (before the send starts).
   void Hold(Modifier key);
@@ -84,6 +85,7 @@ class FakeKeyboard : public KeyboardTarget {
   long goneAfterReading = -1;     // the window vanishes after reading that many events
   bool observable = true;         // false: its input state cannot be read
   long refuseAt = -1;             // the system refuses the event with that number, once
+  std::size_t chunkEvents = kChunkEvents;  // what the system's input path holds
 
   // What the typer did.
   std::deque<InputEvent> queue;   // sent but not yet read by the target

@@ -1,24 +1,36 @@
 // X errors never end the program: Xlib's default handler exits the process
 // on any error (a window that has gone away between two requests is enough).
-// An ErrorTrap catches the errors of the requests made while it lives.
+// The process has one handler, installed by the first user of X here and put
+// back if a toolkit replaced it: it counts each error against the connection
+// it came on and does nothing else. Code that must know whether its requests
+// failed holds an ErrorTrap around them.
 #pragma once
 
 #include <X11/Xlib.h>
 
 namespace rt::x11 {
 
+// Makes the counting handler the process's X error handler.
+void CatchXErrors();
+
+// The errors counted on `display` so far, once the server has answered every
+// request made on it.
+int XErrorCount(Display* display);
+
+// Drops the count of a connection about to be closed.
+void ForgetXErrors(Display* display);
+
 class ErrorTrap {
  public:
   explicit ErrorTrap(Display* display);
-  ~ErrorTrap();
   ErrorTrap(const ErrorTrap&) = delete;
   ErrorTrap& operator=(const ErrorTrap&) = delete;
-  // Whether a request made so far failed (waits for the server's answers).
+  // Whether a request made since the trap was set failed (waits for the
+  // server's answers).
   bool Failed();
 
  private:
   Display* display_;
-  int (*previous_)(Display*, XErrorEvent*);
   int errorsBefore_;
 };
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/x11/x11_errors.h"
 
 namespace rt::x11 {
 
@@ -123,7 +124,6 @@ struct XKeyboard::State {
   XkbDescPtr xkb = nullptr;
   bool mapDirty = true;
   int xkbEvent = 0;
-  int errors = 0;
   bool lost = false;
 
   // Keycodes pressed through XTest and not yet released.
@@ -137,10 +137,17 @@ struct XKeyboard::State {
   char16_t pendingHigh = 0;
   int unicodeDown = 0;  // the spare keycode pressed for the character now down
 
-  // The barrier: events sent, events the target has been seen to read.
+  // The barrier: events sent, and those the target has been seen to read
+  // (the answer to a ping covers them).
   std::uint64_t sent = 0;
   std::uint64_t readUpTo = 0;
-  std::uint64_t lastEventMs = 0;
+  // Without pings: the events the server had handled at a time, newest last.
+  struct Synced {
+    std::uint64_t upTo;
+    std::uint64_t atMs;
+  };
+  std::vector<Synced> synced;
+  int bindingsUnread = 0;  // bindings made since the last binding barrier
   bool markerSent = false;  // the marker's state as sent
   bool markerRead = false;  // the marker's state as the target has read it
   // A ping on its way: its id, the events it covers, when it left.
@@ -239,6 +246,8 @@ struct XKeyboard::State {
 
   void FindSpares() {
     ReadKeymap();
+    spare.clear();
+    mask = 0;
     for (int kc = xkb->max_key_code; kc >= xkb->min_key_code && static_cast<int>(spare.size()) < options.spareKeycodes;
          --kc) {
       if (kc <= 8 + 0xFF && XkbKeyNumGroups(xkb, kc) == 0 && XkbKeyNumSyms(xkb, kc) == 0) {
@@ -256,7 +265,6 @@ struct XKeyboard::State {
     if (down && it == pressed.end()) pressed.push_back(kc);
     if (!down && it != pressed.end()) pressed.erase(it);
     ++sent;
-    lastEventMs = NowMs();
   }
 
   // The focused top-level client, when it answers _NET_WM_PING.
@@ -282,11 +290,23 @@ struct XKeyboard::State {
     return 0;
   }
 
+  // The events the target has read, as far as known: those a ping's answer
+  // covers; without pings, those the server had handled `guardMs` ago.
+  std::uint64_t ReadBy(int guardMs) const {
+    std::uint64_t upTo = readUpTo;
+    if (pingWindow) return upTo;
+    std::uint64_t now = NowMs();
+    for (const Synced& p : synced) {
+      if (now - p.atMs >= static_cast<std::uint64_t>(guardMs)) upTo = std::max(upTo, p.upTo);
+    }
+    return upTo;
+  }
+
   // Advances the barrier without blocking; true once the target has read
-  // every event sent so far.
-  bool Poll() {
+  // the first `want` events (by the guess of `guardMs` without pings).
+  bool Poll(std::uint64_t want, int guardMs) {
     Pump();
-    if (readUpTo >= sent) return true;
+    if (ReadBy(guardMs) >= want) return true;
     if (pingWindow) {
       if (!pingId) {
         XEvent ev{};
@@ -303,20 +323,43 @@ struct XKeyboard::State {
         XFlush(dpy);
       }
       Pump();
-      return readUpTo >= sent;
+      return readUpTo >= want;
     }
-    // No ping: the server has handled every event, and the guard time has
-    // passed since the last one.
-    XSync(dpy, False);
-    if (NowMs() - lastEventMs >= static_cast<std::uint64_t>(std::max(options.guardMs, 20))) readUpTo = sent;
-    return readUpTo >= sent;
+    // No ping: a round trip proves that the server has handled (and passed
+    // on) every event; the guard counts from then.
+    if (synced.empty() || synced.back().upTo < sent) {
+      XSync(dpy, False);
+      Pump();
+      synced.push_back({sent, NowMs()});
+      // An older point is worth nothing once a newer one has passed the
+      // longest guard.
+      std::uint64_t now = NowMs();
+      std::size_t keep = 0;
+      for (std::size_t i = 0; i < synced.size(); ++i) {
+        if (now - synced[i].atMs >= static_cast<std::uint64_t>(LongestGuard())) keep = i;
+      }
+      synced.erase(synced.begin(), synced.begin() + static_cast<std::ptrdiff_t>(keep));
+    }
+    return ReadBy(guardMs) >= want;
+  }
+
+  // The guess before a binding changes.
+  int BindingGuard() const { return options.bindingGuardMs + options.guardPerBindingMs * bindingsUnread; }
+  int LongestGuard() const { return std::max(options.guardMs, BindingGuard()); }
+
+  // Blocks until the target has read every event that uses a spare keycode
+  // as bound now, so that the binding may change.
+  bool BindingBarrier(std::uint64_t limitMs, bool evenIfInterrupted = false) {
+    if (!Barrier(limitMs, BindingGuard(), evenIfInterrupted)) return false;
+    bindingsUnread = 0;
+    return true;
   }
 
   // Blocks until the target has read every event sent so far, at most
   // `limitMs`; false when it has not.
-  bool Barrier(std::uint64_t limitMs, bool evenIfInterrupted = false) {
-    std::uint64_t start = NowMs();
-    while (!Poll()) {
+  bool Barrier(std::uint64_t limitMs, int guardMs, bool evenIfInterrupted = false) {
+    std::uint64_t want = sent, start = NowMs();
+    while (!Poll(want, guardMs)) {
       if ((g_signal && !evenIfInterrupted) || lost || NowMs() - start > limitMs) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -328,7 +371,7 @@ struct XKeyboard::State {
     XChangeKeyboardMapping(dpy, kc, 2, syms, 1);
   }
 
-  // A spare keycode that types `cp`, bound now if need be; 0 when none can
+  // A spare keycode that types `cp`, bound now if need be; -1 when none can
   // be had (the target did not read the events that use the spares).
   int SpareFor(char32_t cp) {
     for (std::size_t i = 0; i < spare.size(); ++i) {
@@ -337,20 +380,18 @@ struct XKeyboard::State {
     auto slot = std::find(bound.begin(), bound.end(), 0);
     if (slot == bound.end()) {
       // Every spare is bound: rebind the least recently used one, once the
-      // target has read the event that used it.
+      // target has read the events that used it. One barrier covers every
+      // spare used before it, so the next rebinds need none.
       std::size_t oldest = static_cast<std::size_t>(std::min_element(usedAt.begin(), usedAt.end()) - usedAt.begin());
-      if (readUpTo < usedAt[oldest] && !Barrier(kDeliveryLimitMs)) return -1;
+      if (ReadBy(BindingGuard()) < usedAt[oldest] && !BindingBarrier(kDeliveryLimitMs)) return -1;
       slot = bound.begin() + static_cast<std::ptrdiff_t>(oldest);
     }
     std::size_t i = static_cast<std::size_t>(slot - bound.begin());
+    // The change's notice reaches the target before the key that follows,
+    // so the key needs no wait.
     Bind(spare[i], KeysymOf(cp));
     bound[i] = cp;
-    // The target refetches the keymap when it reads the change notice, and
-    // gets whatever the server has then: the binding counts as an event that
-    // it must have read before the key goes out.
-    ++sent;
-    lastEventMs = NowMs();
-    if (!Barrier(kDeliveryLimitMs)) return -1;
+    ++bindingsUnread;
     return static_cast<int>(i);
   }
 
@@ -369,11 +410,6 @@ struct XKeyboard::State {
 namespace {
 
 void OnSignal(int sig) { g_signal = sig; }
-
-int OnXError(Display*, XErrorEvent*) {
-  if (g_active) ++g_active->errors;
-  return 0;
-}
 
 // The connection is gone: releases the keys and clears the bindings through
 // a fresh one, then lets Xlib return to the caller instead of exiting.
@@ -398,7 +434,7 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
   State& s = *s_;
   s.options = options;
   s.displayName = options.display;
-  XSetErrorHandler(OnXError);
+  CatchXErrors();
   s.dpy = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
   if (!s.dpy) throw RuntimeError(ErrorCode::SendFailed, "cannot open the X display");
   int event = 0, error = 0, major = 0, minor = 0, opcode = 0;
@@ -427,14 +463,14 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
   // The core keymap is that of the device used last: a tap through XTest
   // makes it the XTest keyboard's, whose map our events are read with. The
   // tapped key is an empty one, so that it types nothing and leaves a Shift
-  // the user holds alone.
+  // the user holds alone; no client needs to have read it.
   if (s.mask) {
     s.Fake(s.mask, true);
     s.Fake(s.mask, false);
   }
   XSync(s.dpy, False);
   s.Pump();
-  s.ReadKeymap();
+  if (s.mapDirty) s.FindSpares();
   s.readUpTo = s.sent;
   s.pingWindow = s.PingWindow();
 }
@@ -445,9 +481,11 @@ XKeyboard::~XKeyboard() {
     s.ReleaseAll();
     // Bindings are cleared once the target has read the events that use them
     // (bounded: a target that stopped reading gets them cleared anyway).
-    if (std::any_of(s.bound.begin(), s.bound.end(), [](char32_t c) { return c != 0; })) s.Barrier(2000, true);
+    if (std::any_of(s.bound.begin(), s.bound.end(), [](char32_t c) { return c != 0; })) {
+      s.BindingBarrier(static_cast<std::uint64_t>(s.LongestGuard()) + 2000, true);
+    }
     s.RevertSpares();
-    XSync(s.dpy, False);
+    ForgetXErrors(s.dpy);
     if (s.xkb) XkbFreeKeyboard(s.xkb, 0, True);
     XCloseDisplay(s.dpy);
   }
@@ -542,7 +580,7 @@ TargetKey XKeyboard::ReadKey(std::uint16_t vk) {
   State& s = *s_;
   if (s.lost || g_signal) return TargetKey::Gone;
   if (vk != kVkMarker) return IsKeyDown(vk) ? TargetKey::Down : TargetKey::Up;
-  if (s.markerRead != s.markerSent && s.Poll()) s.markerRead = s.markerSent;
+  if (s.markerRead != s.markerSent && s.Poll(s.sent, s.options.guardMs)) s.markerRead = s.markerSent;
   return s.markerRead ? TargetKey::Down : TargetKey::Up;
 }
 
@@ -550,11 +588,11 @@ std::uint64_t XKeyboard::Milliseconds() { return NowMs(); }
 
 void XKeyboard::Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
+std::size_t XKeyboard::ChunkEvents() { return std::max<std::size_t>(1, s_->options.chunkEvents); }
+
 bool XKeyboard::TargetAnswersPing() const { return s_->pingWindow != 0; }
 
 int XKeyboard::Interruption() const { return static_cast<int>(g_signal); }
-
-int XKeyboard::ErrorCount() const { return s_->errors; }
 
 void SendKeys(ustring_view keys, bool wait, const KeyboardOptions& options) {
   int sig = 0;

@@ -219,12 +219,15 @@ TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
       {"slow target, Alt held", 1, false, true},
   };
   for (const auto& c : cases) {
-    // Long, and short enough for one chunk.
+    // Long, and short enough for one chunk; on a system that holds few
+    // events, and on one that holds many.
     for (int length : {2000, 3}) {
+    for (std::size_t holds : {rt::kChunkEvents, std::size_t{600}}) {
     rt::ustring keys;
     for (int i = 0; i < length; ++i) keys += static_cast<char16_t>(u'a' + i % 26);
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(length) + " keys, chunks of " + std::to_string(holds));
     FakeKeyboard keyboard;
+    keyboard.chunkEvents = holds;
     keyboard.readPerMs = c.readPerMs;
     if (c.altHeld) keyboard.Hold(Modifier::LAlt);
     if (c.markerLeftDown) {
@@ -234,7 +237,9 @@ TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
     rt::TypeKeys(keys, keyboard, true);
     EXPECT_TRUE(keyboard.queue.empty()) << keyboard.queue.size() << " events in flight";
     EXPECT_EQ(keyboard.text, keys);
-    EXPECT_LE(keyboard.maxChunk, rt::kChunkEvents);
+    EXPECT_LE(keyboard.maxChunk, holds);
+    if (length > 1000) EXPECT_GT(keyboard.maxChunk, holds / 2) << "chunks as large as the system holds";
+    }
     }
   }
 }

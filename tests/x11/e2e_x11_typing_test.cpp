@@ -51,6 +51,16 @@ std::string ReadFile(const std::string& path) {
 
 int Shell(const std::string& command) { return std::system(command.c_str()); }
 
+// Where what arrived first differs from what was sent, with the text around.
+std::string Difference(const std::string& sent, const std::string& got) {
+  std::size_t at = static_cast<std::size_t>(std::mismatch(sent.begin(), sent.end(), got.begin(), got.end()).first - sent.begin());
+  std::size_t from = at < 8 ? 0 : at - 8;
+  std::ostringstream out;
+  out << "sent " << sent.size() << " bytes, " << got.size() << " arrived, first difference at " << at << ": sent \""
+      << sent.substr(from, 16) << "\", arrived \"" << (from < got.size() ? got.substr(from, 16) : "") << "\"";
+  return out.str();
+}
+
 // The xterm target, shared by every case, and a connection of the test's own.
 class XtermTarget {
  public:
@@ -63,12 +73,15 @@ class XtermTarget {
     std::ofstream(out_).close();
     pid_ = fork();
     if (pid_ == 0) {
-      std::string shell = "stty raw -echo; exec cat >> '" + out_ + "'";
+      std::string shell = "stty raw -echo && : > '" + out_ + ".ready'; exec cat >> '" + out_ + "'";
       execlp("xterm", "xterm", "-u8", "-xrm", "XTerm*metaSendsEscape: true", "-T", "Target", "-e", "sh", "-c",
              shell.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
-    return WaitFor([&] { return (window_ = Find(DefaultRootWindow(dpy_))) != 0 && Viewable(window_); });
+    // Once stty has run, the terminal keeps every byte for cat.
+    std::string ready = out_ + ".ready";
+    return WaitFor([&] { return (window_ = Find(DefaultRootWindow(dpy_))) != 0 && Viewable(window_); }) &&
+           WaitFor([&] { return access(ready.c_str(), F_OK) == 0; });
   }
 
   void Stop() {
@@ -79,6 +92,11 @@ class XtermTarget {
     }
     if (dpy_) XCloseDisplay(dpy_);
     dpy_ = nullptr;
+    if (!out_.empty()) {
+      unlink((out_ + ".ready").c_str());
+      unlink(out_.c_str());
+      rmdir(out_.substr(0, out_.rfind('/')).c_str());
+    }
   }
 
   // Gives the xterm the input focus and waits until it has it.
@@ -95,6 +113,11 @@ class XtermTarget {
   }
 
   void Clear() { truncate(out_.c_str(), 0); }
+
+  // Stops the terminal from reading (as a loaded machine does), and lets it
+  // go on.
+  void Stall() { kill(pid_, SIGSTOP); }
+  void Resume() { kill(pid_, SIGCONT); }
 
   // The bytes that arrived, once there are at least `size` of them (or the
   // limit passed).
@@ -243,6 +266,17 @@ TEST_P(X11Typing, CharactersOutsideTheKeymap) {
   EXPECT_EQ(Type(text, text.size()), text);
 }
 
+// More different characters outside the keymap than there are spare
+// keycodes: each spare is rebound while the text goes out.
+TEST_P(X11Typing, MoreCharactersOutsideTheKeymapThanSpareKeys) {
+  std::string text;
+  for (int round = 0; round < 2; ++round) {
+    for (char32_t cp = U'\u0430'; cp <= U'\u044F'; ++cp) text += rt::ToUtf8(rt::ustring(1, static_cast<char16_t>(cp)));
+    for (char32_t cp = U'\u03B1'; cp <= U'\u03C9'; ++cp) text += rt::ToUtf8(rt::ustring(1, static_cast<char16_t>(cp)));
+  }
+  EXPECT_EQ(Type(text, text.size()), text);
+}
+
 TEST_P(X11Typing, CapsLockOnBeforehand) {
   ASSERT_EQ(Shell("xdotool key Caps_Lock"), 0);
   ASSERT_TRUE(WaitFor([] { return g_target->CapsLock(); }));
@@ -275,8 +309,24 @@ TEST_P(X11Typing, FiveThousandRandomCharactersNoneLost) {
     else keys.push_back(c);
   }
   std::string got = Type(keys, plain.size());
-  EXPECT_EQ(got.size(), plain.size());
-  EXPECT_TRUE(got == plain) << "first difference at " << std::mismatch(got.begin(), got.end(), plain.begin()).first - got.begin();
+  EXPECT_TRUE(got == plain) << Difference(plain, got);
+}
+
+// The terminal stops reading for a moment just as the last keys reach it:
+// the characters outside the keymap among them still arrive, since their
+// keycodes are cleared only once it has read them.
+TEST_P(X11Typing, ATargetThatStallsAtTheEndStillGetsTheCharactersOutsideTheKeymap) {
+  const std::string text = "ab\u2713\u2192\u03A9c\u2713";
+  g_target->Stall();
+  std::thread resume([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    g_target->Resume();
+  });
+  rt::x11::SendKeys(rt::FromUtf8(text), true);
+  resume.join();
+  std::string got = g_target->Received(text.size());
+  EXPECT_TRUE(got == text) << Difference(text, got);
+  EXPECT_EQ(g_target->EmptyKeycodes(), emptyBefore_);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, X11Typing, ::testing::Values("us", "de", "fr"),

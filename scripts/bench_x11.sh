@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs the Linux edition's typing benchmark on a throwaway virtual display:
+# characters per second into a raw-mode xterm through the typing engine and
+# through `xdotool type --delay 0`, their ratio and the characters lost.
+#   scripts/bench_x11.sh [characters]
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+trap cleanup EXIT
+
+bash "$ROOT/scripts/deps.sh"
+cd "$ROOT"
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target x11_typing_bench
+start_display 0
+"$ROOT/build/linux/bin/x11_typing_bench" "${1:-5000}"
