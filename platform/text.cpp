@@ -74,13 +74,7 @@ ustring FromUtf8(std::string_view text) {
       ++i;
       continue;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendUtf16(out, cp);
     i += len;
   }
   return out;
@@ -92,7 +86,7 @@ std::string ToUtf8(ustring_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (IsSurrogatePairAt(text, i)) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      cp = CombineSurrogates(text[i], text[i + 1]);
       ++i;
     } else if (IsSurrogate(text[i])) {
       cp = 0xFFFD;

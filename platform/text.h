@@ -26,6 +26,21 @@ constexpr bool IsSurrogatePairAt(ustring_view text, std::size_t i) {
   return i + 1 < text.size() && IsHighSurrogate(text[i]) && IsLowSurrogate(text[i + 1]);
 }
 
+// The character a surrogate pair stands for.
+constexpr char32_t CombineSurrogates(char16_t high, char16_t low) {
+  return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+}
+// Appends a character (at most U+10FFFF, no surrogate) as one or two units.
+inline void AppendUtf16(ustring& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+}
+
 // Upper case for the ASCII letters only: the mode words are plain ASCII and
 // must match the same way whatever the user's locale.
 ustring UpperAscii(ustring_view text);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/text.h"
 #include "platform/x11/x11_errors.h"
 
 namespace rt::x11 {
@@ -508,13 +509,7 @@ KeyOutput XKeyboard::Translate(std::uint16_t vk, bool shift) {
   }
   char32_t cp = CharacterOf(sym);
   if (cp == 0) return out;
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out.text.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.text.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  } else {
-    out.text.push_back(static_cast<char16_t>(cp));
-  }
+  AppendUtf16(out.text, cp);
   return out;
 }
 
@@ -542,13 +537,13 @@ std::size_t XKeyboard::Inject(const std::vector<InputEvent>& events) {
     if (g_signal && !e.up) break;
     if (e.unicode) {
       char16_t unit = static_cast<char16_t>(e.code);
-      if (unit >= 0xD800 && unit < 0xDC00) {
+      if (IsHighSurrogate(unit)) {
         if (!e.up) s.pendingHigh = unit;
       } else if (!e.up) {
         char32_t cp = unit;
-        if (unit >= 0xDC00 && unit < 0xE000) {
+        if (IsLowSurrogate(unit)) {
           if (!s.pendingHigh) break;
-          cp = 0x10000 + ((static_cast<char32_t>(s.pendingHigh) - 0xD800) << 10) + (unit - 0xDC00);
+          cp = CombineSurrogates(s.pendingHigh, unit);
           s.pendingHigh = 0;
         }
         int i = s.SpareFor(cp);
@@ -556,7 +551,7 @@ std::size_t XKeyboard::Inject(const std::vector<InputEvent>& events) {
         s.unicodeDown = s.spare[static_cast<std::size_t>(i)];
         s.Fake(s.unicodeDown, true);
         s.usedAt[static_cast<std::size_t>(i)] = s.sent;
-      } else if (s.unicodeDown && !(unit >= 0xD800 && unit < 0xDC00)) {
+      } else if (s.unicodeDown) {
         s.Fake(s.unicodeDown, false);
         auto it = std::find(s.spare.begin(), s.spare.end(), s.unicodeDown);
         if (it != s.spare.end()) s.usedAt[static_cast<std::size_t>(it - s.spare.begin())] = s.sent;

@@ -19,6 +19,9 @@
 #ifndef STRUMLET_EXE
 #error "STRUMLET_EXE names the program under test"
 #endif
+#ifndef QT_TEXT_TARGET
+#error "QT_TEXT_TARGET names the Qt text editor the tests type into"
+#endif
 
 namespace strumlet::linux_e2e {
 
@@ -92,31 +95,48 @@ std::string ScratchFile(const char* what) {
 
 Program::Program(std::vector<std::string> args) : Process(Spawn(WithProgram(std::move(args)))) {}
 
-Xterm::Xterm(const std::string& title)
-    : file_(ScratchFile("typed")),
-      ready_file_(ScratchFile("ready")),
-      process_([&] {
+TextTarget::TextTarget(const std::function<pid_t(const std::string& file)>& start)
+    : file_(ScratchFile("typed")), process_([&] {
         unlink(file_.c_str());
-        unlink(ready_file_.c_str());
-        close(open(file_.c_str(), O_CREAT | O_WRONLY, 0644));
+        return start(file_);
+      }()) {}
+
+TextTarget::~TextTarget() {
+  unlink(file_.c_str());
+  unlink((file_ + ".ready").c_str());
+}
+
+void TextTarget::AwaitWindow(const std::function<bool()>& started) {
+  Screen screen;
+  ready_ = screen.Ok() && WaitFor(started, 60s) &&
+           (window_ = screen.Await(process_.Pid(), [](XWindow) { return true; }, 60s)) != 0 &&
+           // The window manager gives a new window the focus.
+           WaitFor([&] { return screen.Active() == window_; }, 60s);
+}
+
+bool TextTarget::WaitText(const std::string& text, std::chrono::milliseconds limit) const {
+  return WaitFor([&] { return Text() == text; }, limit);
+}
+
+Xterm::Xterm(const std::string& title)
+    : TextTarget([&](const std::string& file) {
+        const std::string ready = file + ".ready";
+        unlink(ready.c_str());
+        close(open(file.c_str(), O_CREAT | O_WRONLY, 0644));
         // Raw mode delivers every byte as it comes; the ready file says
         // that the terminal is in it. Keys that come before cat starts wait
         // in the terminal.
-        return Spawn({"xterm", "-u8", "-T", title, "-e", "sh", "-c",
-                      "stty raw -echo; : > '" + ready_file_ + "'; exec cat >> '" + file_ + "'"});
-      }()) {
-  Screen screen;
-  ready_ = screen.Ok() && WaitFor([&] { return access(ready_file_.c_str(), F_OK) == 0; }, 60s) &&
-           screen.Await(process_.Pid(), [](XWindow) { return true; }, 60s) != 0;
+        return Spawn({"xterm", "-u8", "-xrm", "XTerm*metaSendsEscape: true", "-T", title, "-e", "sh", "-c",
+                      "stty raw -echo; : > '" + ready + "'; exec cat >> '" + file + "'"});
+      }) {
+  const std::string ready = file_ + ".ready";
+  AwaitWindow([&] { return access(ready.c_str(), F_OK) == 0; });
 }
 
-Xterm::~Xterm() {
-  unlink(file_.c_str());
-  unlink(ready_file_.c_str());
-}
-
-bool Xterm::WaitText(const std::string& text, std::chrono::milliseconds limit) const {
-  return WaitFor([&] { return Text() == text; }, limit);
+QtEditor::QtEditor(const std::string& title)
+    : TextTarget([&](const std::string& file) { return Spawn({QT_TEXT_TARGET, title, file}); }) {
+  // The file appears once the window is up and its event loop runs.
+  AwaitWindow([&] { return access(file_.c_str(), F_OK) == 0; });
 }
 
 namespace {
@@ -335,6 +355,11 @@ bool Screen::Ping(XWindow window) {
         return false;
       },
       30s);
+}
+
+void Screen::Minimise(XWindow window) {
+  XIconifyWindow(display_, window, DefaultScreen(display_));
+  XFlush(display_);
 }
 
 void Screen::Close(XWindow window) {

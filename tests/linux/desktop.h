@@ -58,25 +58,46 @@ class Program : public Process {
   explicit Program(std::vector<std::string> args);
 };
 
-// An xterm titled `title` whose shell appends every byte it receives, raw,
-// to a file.
-class Xterm {
+// A program the tests type into, whose text is kept in a file: once it is
+// Ready, its window is up and has the input focus.
+class TextTarget {
  public:
-  explicit Xterm(const std::string& title);
-  ~Xterm();
-  Xterm(const Xterm&) = delete;
-  Xterm& operator=(const Xterm&) = delete;
+  TextTarget(const TextTarget&) = delete;
+  TextTarget& operator=(const TextTarget&) = delete;
 
-  // Its window is up and has the focus, and it reads its keys raw.
   bool Ready() const { return ready_; }
+  XWindow Window() const { return window_; }
   std::string Text() const { return ReadFile(file_); }
   bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const;
 
- private:
+ protected:
+  // `start` starts the program, given the file its text goes to.
+  explicit TextTarget(const std::function<pid_t(const std::string& file)>& start);
+  ~TextTarget();
+  // Waits for the window, then for the focus, once the program is ready.
+  void AwaitWindow(const std::function<bool()>& started);
+
   std::string file_;
-  std::string ready_file_;
   Process process_;
+  XWindow window_ = 0;
   bool ready_ = false;
+};
+
+// An xterm titled `title` whose shell appends every byte it receives, raw,
+// to the file. Alt comes as ESC before the key (metaSendsEscape), as
+// terminals send it today; xterm's default would set the byte's eighth bit
+// instead, which -u8 turns into a Latin-1 character.
+class Xterm : public TextTarget {
+ public:
+  explicit Xterm(const std::string& title);
+};
+
+// A Qt text editor titled `title` (qt_text_target) that writes its whole
+// text to the file whenever it changes. Unlike xterm it answers
+// _NET_WM_PING.
+class QtEditor : public TextTarget {
+ public:
+  explicit QtEditor(const std::string& title);
 };
 
 // A window's rectangle on the screen, in pixels.
@@ -127,6 +148,8 @@ class Screen {
   // every event sent to it before; false at once for a program that does
   // not answer pings (xterm).
   bool Ping(XWindow window);
+  // Asks the window manager to minimise the window.
+  void Minimise(XWindow window);
   // Asks the window to close, as its close box does.
   void Close(XWindow window);
 

@@ -2,178 +2,26 @@
 // into a real xterm whose shell copies every byte it reads, raw, to a file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "desktop.h"
+#include "platform/text.h"
+#include "platform/x11/x_keyboard.h"
+
+// Xlib last: its macros (None, Bool) clash with the names above.
 #include <X11/XKBlib.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <functional>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "platform/activation.h"
-#include "platform/text.h"
-#include "platform/x11/x11_windows.h"
-#include "platform/x11/x_keyboard.h"
-
-#ifndef STRUMLET_EXE
-#error "STRUMLET_EXE names the program under test"
-#endif
-#ifndef QT_TEXT_TARGET
-#error "QT_TEXT_TARGET names the Qt text editor the tests type into"
-#endif
 
 namespace {
 
-using namespace std::chrono_literals;
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-pid_t Spawn(const std::vector<std::string>& args) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-// The desktop as another program sees it.
-struct Desktop {
-  Desktop() : display(XOpenDisplay(nullptr)), windows(display, 0) {}
-  ~Desktop() { XCloseDisplay(display); }
-  rt::WindowHandle Find(const std::u16string& title) { return rt::FindWindowByCaption(title, windows); }
-  Display* display;
-  rt::x11::X11Windows windows;
-};
-
-// An xterm titled `title` that appends every byte it receives to a file.
-// Alt comes as ESC before the key (metaSendsEscape), as terminals send it
-// today; xterm's default would set the byte's eighth bit instead, which -u8
-// turns into a Latin-1 character (Alt+x: "\xC3\xB8").
-class Target {
- public:
-  explicit Target(const std::string& title) : file_("/tmp/strumlet_e2e_" + std::to_string(getpid()) + "_" + std::to_string(++count_)) {
-    unlink(file_.c_str());
-    close(open(file_.c_str(), O_CREAT | O_WRONLY, 0644));
-    std::string ready = file_ + ".ready";
-    pid_ = Spawn({"xterm", "-u8", "-xrm", "XTerm*metaSendsEscape: true", "-T", title, "-e", "sh", "-c",
-                  "stty raw -echo && : > '" + ready + "'; exec cat >> '" + file_ + "'"});
-    ready_ = WaitFor([&] { return desktop_.Find(rt::FromUtf8(title)) != 0; }, 30s) &&
-             // Once stty has run, the terminal keeps every byte for cat,
-             // however late cat starts.
-             WaitFor([&] { return access(ready.c_str(), F_OK) == 0; }, 30s) &&
-             // Openbox gives a new window the focus.
-             WaitFor([&] { return desktop_.windows.Foreground() == desktop_.Find(rt::FromUtf8(title)); }, 30s);
-    unlink(ready.c_str());
-  }
-  ~Target() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    unlink(file_.c_str());
-  }
-  bool Ready() const { return ready_; }
-  std::string Text() const { return ReadFile(file_); }
-  bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const {
-    return WaitFor([&] { return Text() == text; }, limit);
-  }
-  rt::WindowHandle Window(const std::string& title) { return desktop_.Find(rt::FromUtf8(title)); }
-  Desktop& desktop() { return desktop_; }
-
- private:
-  static inline int count_ = 0;
-  Desktop desktop_;
-  std::string file_;
-  pid_t pid_ = 0;
-  bool ready_ = false;
-};
-
-// A Qt text editor titled `title` (qt_text_target) that writes its text to
-// a file whenever it changes. Unlike xterm it answers _NET_WM_PING.
-class QtTarget {
- public:
-  explicit QtTarget(const std::string& title)
-      : file_("/tmp/strumlet_e2e_qt_" + std::to_string(getpid()) + "_" + std::to_string(++count_)) {
-    unlink(file_.c_str());
-    pid_ = Spawn({QT_TEXT_TARGET, title, file_});
-    // The file appears once the window is up and its event loop runs.
-    ready_ = WaitFor([&] { return access(file_.c_str(), F_OK) == 0; }, 30s) &&
-             WaitFor([&] { return desktop_.Find(rt::FromUtf8(title)) != 0; }, 30s) &&
-             WaitFor([&] { return desktop_.windows.Foreground() == desktop_.Find(rt::FromUtf8(title)); }, 30s);
-  }
-  ~QtTarget() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    unlink(file_.c_str());
-  }
-  bool Ready() const { return ready_; }
-  std::string Text() const { return ReadFile(file_); }
-  bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const {
-    return WaitFor([&] { return Text() == text; }, limit);
-  }
-
- private:
-  static inline int count_ = 0;
-  Desktop desktop_;
-  std::string file_;
-  pid_t pid_ = 0;
-  bool ready_ = false;
-};
-
-class Program {
- public:
-  explicit Program(std::vector<std::string> args) {
-    args.insert(args.begin(), STRUMLET_EXE);
-    pid_ = Spawn(args);
-  }
-  ~Program() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  // The exit code, or -1 when it has not ended within the limit.
-  int WaitExit(std::chrono::milliseconds limit = 90s) {
-    int status = 0;
-    bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit);
-    if (!ended) return -1;
-    pid_ = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-
- private:
-  pid_t pid_ = 0;
-};
+using namespace strumlet::linux_e2e;
 
 TEST(LinuxSend, OnceTypesThePieceWithItsPauseAndEndsWithExitCodeZero) {
-  Target target("Editor Target");
+  Xterm target("Editor Target");
   ASSERT_TRUE(target.Ready());
   Program program({"/editor target/hello{1}world~/2"});
   EXPECT_EQ(program.WaitExit(), 0);
@@ -181,7 +29,7 @@ TEST(LinuxSend, OnceTypesThePieceWithItsPauseAndEndsWithExitCodeZero) {
 }
 
 TEST(LinuxSend, TheArgumentsMayComeSplitByTheShell) {
-  Target target("Split Target");
+  Xterm target("Split Target");
   ASSERT_TRUE(target.Ready());
   Program program({"/Split", "Target/a", "b/2"});
   EXPECT_EQ(program.WaitExit(), 0);
@@ -189,7 +37,7 @@ TEST(LinuxSend, TheArgumentsMayComeSplitByTheShell) {
 }
 
 TEST(LinuxSend, TheNotationArrivesByteForByte) {
-  Target target("Notation Target");
+  Xterm target("Notation Target");
   ASSERT_TRUE(target.Ready());
   Program program({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
   EXPECT_EQ(program.WaitExit(), 0);
@@ -203,21 +51,21 @@ TEST(LinuxSend, AMissingTargetEndsTheOnceRunWithExitCodeOne) {
 
 TEST(LinuxSend, PersistWaitsForTheWindowThenSendsOnce) {
   Program program({"/Late Target/found it/2/persist"});
-  Target target("Late Target");
+  Xterm target("Late Target");
   ASSERT_TRUE(target.Ready());
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(target.Text(), "found it");
 }
 
 TEST(LinuxSend, LoopSendsAgainAndACoveredOrMinimisedTargetIsBroughtBack) {
-  Target target("Loop Target");
+  Xterm target("Loop Target");
   ASSERT_TRUE(target.Ready());
-  Target cover("Cover Window");
+  Xterm cover("Cover Window");
   ASSERT_TRUE(cover.Ready());
   Program program({"/Loop Target/ab/2/loop"});
   EXPECT_TRUE(target.WaitText("ab")) << target.Text();
-  XIconifyWindow(target.desktop().display, static_cast<Window>(target.Window("Loop Target")), 0);
-  XFlush(target.desktop().display);
+  strumlet::linux_e2e::Screen screen;
+  screen.Minimise(target.Window());
   EXPECT_TRUE(target.WaitText("abab")) << target.Text();
   EXPECT_EQ(cover.Text(), "") << "nothing went to the other window";
 }
@@ -277,7 +125,7 @@ TEST(LinuxSend, CapsLockOnBeforehandLeavesTheTextAsWrittenAndIsOnAgainAfterwards
     Keyboard keyboard;
     ASSERT_TRUE(keyboard.SetLayout(layout));
     const std::string title = std::string("Caps Target ") + layout;
-    Target target(title);
+    Xterm target(title);
     ASSERT_TRUE(target.Ready());
     keyboard.ToggleCapsLock();
     ASSERT_TRUE(WaitFor([&] { return keyboard.CapsLock(); }, 10s));
@@ -294,7 +142,7 @@ TEST(LinuxSend, AShiftHeldByAnotherClientIsReleasedNotPressedAgain) {
     Keyboard keyboard;
     ASSERT_TRUE(keyboard.SetLayout(layout));
     const std::string title = std::string("Shift Target ") + layout;
-    Target target(title);
+    Xterm target(title);
     ASSERT_TRUE(target.Ready());
     keyboard.Hold(XK_Shift_L);
     ASSERT_TRUE(keyboard.IsDown(XK_Shift_L));
@@ -345,7 +193,7 @@ TEST(LinuxSend, TheNotationAndCharactersOutsideTheKeymapArriveExactlyInAQtEditor
     Keyboard keyboard;
     ASSERT_TRUE(keyboard.SetLayout(layout));
     const std::string title = std::string("Qt Target ") + layout;
-    QtTarget target(title);
+    QtEditor target(title);
     ASSERT_TRUE(target.Ready());
     // The editor has the focus: the typing's barrier is its ping, xterm's
     // is a guard time.
@@ -357,7 +205,7 @@ TEST(LinuxSend, TheNotationAndCharactersOutsideTheKeymapArriveExactlyInAQtEditor
 }
 
 TEST(LinuxSend, XtermAnswersNoPing) {
-  Target target("Ping Target");
+  Xterm target("Ping Target");
   ASSERT_TRUE(target.Ready());
   EXPECT_FALSE(rt::x11::XKeyboard().TargetAnswersPing());
 }
