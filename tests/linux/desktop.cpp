@@ -469,6 +469,18 @@ std::optional<std::string> Screen::CopyText(XWindow window, int clientWidthTwips
   return std::nullopt;
 }
 
+std::optional<std::string> Screen::CopyMessageBox(XWindow box) {
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    if (!Activate(box)) return std::nullopt;
+    TakeClipboard();
+    Key("c", {"Control_L"});
+    if (WaitFor([&] { return !ClipboardIsOurs() && XGetSelectionOwner(display_, A("CLIPBOARD")) != None; }, 5s)) {
+      return Clipboard();
+    }
+  }
+  return std::nullopt;
+}
+
 bool Screen::AwaitPlace(XWindow window, int x, int y) {
   return WaitFor([&] {
     Box b = Client(window);

@@ -175,6 +175,9 @@ class Screen {
   // The whole text of a text box of a form, copied by the user's keys
   // (click into it, Ctrl+A, Ctrl+C) and read from the clipboard.
   std::optional<std::string> CopyText(XWindow window, int clientWidthTwips, const rt::Control& box);
+  // A message box as Ctrl+C copies it: its title, text and buttons between
+  // rules, as on Windows.
+  std::optional<std::string> CopyMessageBox(XWindow box);
 
  private:
   unsigned long A(const char* name);

@@ -10,11 +10,22 @@
 
 #include "../unit/test_support.h"
 #include "desktop.h"
+#include "mainwin/composer.h"
+#include "platform/text.h"
 #include "platform/twips.h"
 
 namespace {
 
 using namespace strumlet::linux_e2e;
+
+// A message box of the program's as its Ctrl+C copies it: the program's
+// text with its line breaks as they are on Linux.
+std::string CopiedBox(const std::string& text) {
+  const std::string rule = "---------------------------\n";
+  std::string lines = text;
+  for (std::size_t at; (at = lines.find("\r\n")) != std::string::npos;) lines.replace(at, 2, "\n");
+  return rule + "Strumlet\n" + rule + lines + "\n" + rule + "OK   \n" + rule;
+}
 
 TEST(LinuxStartup, CommandLinesFillTheMainWindow) {
   const struct {
@@ -55,9 +66,10 @@ TEST(LinuxStartup, CommandLinesFillTheMainWindow) {
     screen.Click(main, f.ClientWidth, f.Command6);
     XWindow box = screen.AwaitMessageBox(program.Pid());
     ASSERT_NE(box, 0u);
+    std::string line = std::string(STRUMLET_EXE) + " '" + c.settings + "'";
+    EXPECT_EQ(screen.CopyMessageBox(box), CopiedBox(rt::ToUtf8(strumlet::ComposerMessage(rt::FromUtf8(line)))));
     ASSERT_TRUE(screen.Activate(box));
     screen.Key("Return");
-    std::string line = std::string(STRUMLET_EXE) + " '" + c.settings + "'";
     EXPECT_TRUE(WaitFor([&] { return !screen.ClipboardIsOurs() && screen.Clipboard() == line; }))
         << screen.Clipboard().value_or("<nothing>");
     screen.Close(main);
@@ -88,6 +100,7 @@ TEST(LinuxStartup, AnArgumentErrorShowsHelpAndMessageAndTheOnceRunEndsWithExitCo
     ASSERT_NE(box, 0u);
     EXPECT_NE(screen.AwaitTitle(program.Pid(), "Help"), 0u) << "the help window is shown beside the message";
     EXPECT_EQ(screen.AwaitMain(program.Pid(), 0ms), 0u) << "the main window follows the message";
+    EXPECT_EQ(screen.CopyMessageBox(box), CopiedBox("Error in arguments (parameters). Please read help file!"));
     ASSERT_TRUE(screen.Activate(box));
     screen.Key("Return");
     EXPECT_EQ(program.WaitExit(), 2);
