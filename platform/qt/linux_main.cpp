@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
     return rt::kExitNoWindow;
   }
+  // The forms scale themselves: every size is in twips at the screen's DPI.
+  // Qt's own scaling on top would round a second time, and the windows would
+  // miss their sizes by a pixel.
+  setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   QApplication application(qtArgc, qtArgv);

@@ -93,7 +93,8 @@ std::string ScratchFile(const char* what) {
   return "/tmp/strumlet_linux_e2e_" + std::to_string(getpid()) + "_" + std::to_string(++count) + "_" + what;
 }
 
-Program::Program(std::vector<std::string> args) : Process(Spawn(WithProgram(std::move(args)))) {}
+Program::Program(std::vector<std::string> args, const std::vector<std::string>& environment)
+    : Process(Spawn(WithProgram(std::move(args)), environment)) {}
 
 TextTarget::TextTarget(const std::function<pid_t(const std::string& file)>& start)
     : file_(ScratchFile("typed")), process_([&] {

@@ -55,7 +55,7 @@ class Process {
 // The real strumlet, started with its arguments as a shell passes them.
 class Program : public Process {
  public:
-  explicit Program(std::vector<std::string> args);
+  explicit Program(std::vector<std::string> args, const std::vector<std::string>& environment = {});
 };
 
 // A program the tests type into, whose text is kept in a file: once it is

@@ -107,6 +107,27 @@ TEST(LinuxStartup, AnArgumentErrorShowsHelpAndMessageAndTheOnceRunEndsWithExitCo
   }
 }
 
+// The forms are laid out in twips at the screen's logical DPI, which Qt
+// takes from the font DPI (Xft.dpi, or QT_FONT_DPI as here).
+TEST(LinuxStartup, TheLayoutScalesWithTheScreensDpi) {
+  Screen screen;
+  ASSERT_TRUE(screen.Ok()) << "needs an X display";
+  strumlet::testing::Harness layout;
+  strumlet::Form1& f = layout.main();
+  for (int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    Program program({"/Nothing Here 4711/x/600/loop"}, {"QT_FONT_DPI=" + std::to_string(dpi)});
+    XWindow main = screen.AwaitMain(program.Pid());
+    ASSERT_NE(main, 0u);
+    EXPECT_TRUE(WaitFor([&] {
+      Box client = screen.Client(main);
+      return client.width == rt::TwipsToPixels(f.ClientWidth, dpi) && client.height == rt::TwipsToPixels(f.ClientHeight, dpi);
+    }, 30s)) << screen.Client(main).width << "x" << screen.Client(main).height;
+    screen.Close(main);
+    EXPECT_EQ(program.WaitExit(), 0);
+  }
+}
+
 TEST(LinuxStartup, WithoutADisplayItEndsWithExitCodeThreeAndSaysWhy) {
   for (const char* display : {"DISPLAY=", "DISPLAY=:65000"}) {
     SCOPED_TRACE(display);
