@@ -3,7 +3,7 @@
 namespace rt {
 
 bool CaptionsFit(const Form& form, TextMeasure& m, int percent) {
-  const int glyph = m.CheckGlyphWidth() + m.ToPixels(60);
+  const int glyph = m.CheckGlyphWidth() + m.ToPixels(kGlyphGapTwips);
   for (const Control* c : form.Controls()) {
     const auto* captioned = dynamic_cast<const CaptionControl*>(c);
     if (!captioned || captioned->Caption().empty()) continue;
@@ -20,7 +20,8 @@ bool CaptionsFit(const Form& form, TextMeasure& m, int percent) {
       case ControlKind::CheckBox:
       case ControlKind::OptionButton: fit = m.WrappedFits(text, width - glyph, height, percent, false); break;
       case ControlKind::CommandButton:
-        fit = m.WrappedFits(text, width - m.ToPixels(120), height - m.ToPixels(60), percent, false);
+        fit = m.WrappedFits(text, width - m.ToPixels(kButtonBorderTwips), height - m.ToPixels(kButtonBorderHeightTwips),
+                            percent, false);
         break;
       case ControlKind::Frame: fit = m.SingleLineWidth(text, percent, false) <= width - m.ToPixels(240); break;
       default: break;

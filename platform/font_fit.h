@@ -28,6 +28,13 @@ class TextMeasure {
   virtual int ToPixels(int twips) = 0;
 };
 
+// The room a caption has, in twips less than its control: a command
+// button's border, and the gap between a check or option button's glyph and
+// its caption.
+inline constexpr int kButtonBorderTwips = 120;
+inline constexpr int kButtonBorderHeightTwips = 60;
+inline constexpr int kGlyphGapTwips = 60;
+
 inline constexpr int kFontLargestPercent = 100;
 inline constexpr int kFontSmallestPercent = 66;
 inline constexpr int kFontStepPercent = 4;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QStyle>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +19,7 @@
 
 #include "mainwin/form1_ids.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/font_fit.h"
 #include "platform/qt/control_peers.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/qt_backend.h"
@@ -83,6 +86,46 @@ TEST(QtForms, ControlsArePlacedFromTwipsAtTheScreensDpi) {
   EXPECT_EQ(checked, 20);
   // Twips at 96 DPI, by hand: Text1 is at 1440, 1560 and 2850 x 285.
   if (dpi == 96) EXPECT_EQ(h.WidgetOf(f.Text1)->geometry(), QRect(96, 104, 190, 19));
+}
+
+// Buttons wrap their captions at blanks when one line is too wide for them,
+// as multi-line Windows buttons do: here with a font far larger than the
+// fitted one, as a large screen font would give.
+TEST(QtForms, AButtonCaptionTooWideForOneLineWrapsAtBlanks) {
+  QtHarness h(u"/T/x/9/loop");
+  strumlet::Form1& f = h.main();
+  int wrapped = 0;
+  for (const rt::Control* c : f.Controls()) {
+    auto* w = h.WidgetOf<QAbstractButton>(*c);
+    const auto* captioned = dynamic_cast<const rt::CaptionControl*>(c);
+    if (!w || !captioned) continue;
+    SCOPED_TRACE(c->Name());
+    QFont big = w->font();
+    big.setPixelSize(QFontInfo(big).pixelSize() * 2);
+    w->setFont(big);
+    QString caption = ToQString(captioned->Caption());
+    EXPECT_EQ(QString(w->text()).replace(QLatin1Char('\n'), QLatin1Char(' ')), caption) << "the caption's words, in order";
+    int room = w->width() - rt::TwipsToPixels(rt::kButtonBorderTwips, w->logicalDpiX());
+    if (c->Kind() != rt::ControlKind::CommandButton) {
+      room = w->width() - w->style()->pixelMetric(QStyle::PM_IndicatorWidth) -
+             w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) - rt::TwipsToPixels(rt::kGlyphGapTwips, w->logicalDpiX());
+    }
+    QFontMetrics metrics(big);
+    const QStringList lines = w->text().split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+      bool oneWord = !line.contains(QLatin1Char(' '));
+      EXPECT_TRUE(oneWord || metrics.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, line).width() <= room)
+          << line.toStdString();
+    }
+    wrapped += lines.size() > 1;
+  }
+  EXPECT_GE(wrapped, 3) << "the larger font made some captions wrap";
+  // A caption that changes wraps afresh, and back at the fitted font.
+  auto* pause = h.WidgetOf<QAbstractButton>(f.Command2);
+  f.Command2_Click();
+  EXPECT_EQ(QString(pause->text()).replace(QLatin1Char('\n'), QLatin1Char(' ')), QString("&Resume Counter"));
+  EXPECT_TRUE(pause->text().contains(QLatin1Char('\n')));
+  pause->setFont(h.WidgetOf(f.Command1)->parentWidget()->font());
 }
 
 TEST(QtForms, EveryCaptionFitsItsControlInTheFittedFont) {
