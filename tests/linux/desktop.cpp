@@ -272,6 +272,24 @@ int Screen::Dpi(XWindow window, int clientWidthTwips) {
   return (Client(window).width * 1440 + clientWidthTwips / 2) / clientWidthTwips;
 }
 
+unsigned long Screen::Pixel(XWindow window, int x, int y) {
+  XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return ~0UL;
+  XColor color{};
+  color.pixel = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  XQueryColor(display_, DefaultColormap(display_, DefaultScreen(display_)), &color);
+  return (static_cast<unsigned long>(color.red >> 8) << 16) | (static_cast<unsigned long>(color.green >> 8) << 8) |
+         (color.blue >> 8);
+}
+
+unsigned long Screen::CornerColor(XWindow window, int clientWidthTwips, const rt::Control& control) {
+  int dpi = Dpi(window, clientWidthTwips);
+  const rt::TwipsRect& b = control.Bounds();
+  return Pixel(window, rt::TwipsToPixels(b.left, dpi) + rt::TwipsToPixels(b.width, dpi) - 2,
+               rt::TwipsToPixels(b.top, dpi) + rt::TwipsToPixels(b.height, dpi) - 2);
+}
+
 XWindow Screen::Active() {
   std::vector<unsigned long> active = Property(DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", XA_WINDOW, 32);
   return active.empty() ? 0 : active[0];

@@ -140,6 +140,12 @@ class Screen {
   // Screen dots per inch of a form, from its client width in twips.
   int Dpi(XWindow window, int clientWidthTwips);
 
+  // The colour (0xRRGGBB) of a pixel of the client area, as the screen shows it.
+  unsigned long Pixel(XWindow window, int x, int y);
+  // The colour at the inner bottom-right corner of a control of a form whose
+  // client area is `clientWidthTwips` wide.
+  unsigned long CornerColor(XWindow window, int clientWidthTwips, const rt::Control& control);
+
   XWindow Active();
   // Asks the window manager to activate the window, as a click on it would,
   // and waits until it has the focus.

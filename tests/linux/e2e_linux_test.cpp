@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../unit/test_support.h"
 #include "desktop.h"
 #include "platform/text.h"
 #include "platform/x11/x_keyboard.h"
@@ -44,9 +45,20 @@ TEST(LinuxSend, TheNotationArrivesByteForByte) {
   EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
 }
 
-TEST(LinuxSend, AMissingTargetEndsTheOnceRunWithExitCodeOne) {
-  Program program({"/No Such Window 4711/abc/2"});
-  EXPECT_EQ(program.WaitExit(), 1);
+TEST(LinuxSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
+  {
+    strumlet::linux_e2e::Screen screen;
+    strumlet::testing::Harness layout;
+    strumlet::Form1& f = layout.main();
+    Program program({"/No Such Window 4711/abc/3/loop"});
+    XWindow main = screen.AwaitMain(program.Pid());
+    ASSERT_NE(main, 0u);
+    EXPECT_TRUE(WaitFor([&] { return screen.CornerColor(main, f.ClientWidth, f.Label2) == 0xFF0000u; }, 45s))
+        << std::hex << screen.CornerColor(main, f.ClientWidth, f.Label2);
+    EXPECT_TRUE(program.Running()) << "a Loop run goes on";
+  }
+  Program once({"/No Such Window 4711/abc/2"});
+  EXPECT_EQ(once.WaitExit(), 1);
 }
 
 TEST(LinuxSend, PersistWaitsForTheWindowThenSendsOnce) {
