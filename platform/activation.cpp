@@ -69,8 +69,6 @@ class InputAttachment {
   bool attached_;
 };
 
-constexpr int kSettleMs = 400;
-
 // The modal dialog a disabled window waits on: its last active popup, when
 // that is another window that is shown and takes input.
 WindowHandle ModalPopup(WindowActivation& system, WindowHandle window) {
@@ -97,8 +95,9 @@ void ActivateWindow(ustring_view caption, WindowActivation& system) {
     return fg != 0 && RootOwner(system, fg) == root && !system.IsMinimized(target);
   };
 
+  const int settleMs = system.SettleMs();
   system.SetForeground(target);
-  if (system.WaitUntil(done, kSettleMs)) return;
+  if (system.WaitUntil(done, settleMs)) return;
 
   WindowHandle foreground = system.Foreground();
   if (foreground != 0 && !system.IsHung(foreground)) {
@@ -107,12 +106,12 @@ void ActivateWindow(ustring_view caption, WindowActivation& system) {
       system.BringToTop(target);
       system.SetForeground(target);
     }
-    if (system.WaitUntil(done, kSettleMs)) return;
+    if (system.WaitUntil(done, settleMs)) return;
   }
 
   system.InjectNeutralInput();
   system.SetForeground(target);
-  if (system.WaitUntil(done, kSettleMs)) return;
+  if (system.WaitUntil(done, settleMs)) return;
 
   throw RuntimeError(ErrorCode::NotFound, "the window could not be brought to the foreground");
 }

@@ -54,6 +54,8 @@ class WindowActivation : public WindowQueries {
   virtual void InjectNeutralInput() = 0;
   // Polls `done` until it holds or `milliseconds` have passed.
   virtual bool WaitUntil(const std::function<bool()>& done, int milliseconds) = 0;
+  // How long a granted foreground request may take to show in Foreground.
+  virtual int SettleMs() { return 400; }
 };
 
 // A visible top-level window with a title, as the matching sees it.

@@ -318,22 +318,27 @@ bool X11Windows::IsHung(WindowHandle window) {
 }
 
 WindowHandle X11Windows::Foreground() {
-  if (HasWindowManager()) {
-    std::vector<unsigned long> active = Cardinals(root_, A("_NET_ACTIVE_WINDOW"), XA_WINDOW);
-    return active.empty() ? 0 : H(static_cast<Window>(active[0]));
-  }
   ErrorTrap trap(display_);
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(display_, &focus, &revert);
   if (focus == None || focus == PointerRoot) return 0;
-  // The top-level window that holds the focus.
+  // The window manager names the active window; it counts once the input
+  // focus has followed (keys go where the focus is). Without a window
+  // manager, the top-level window that holds the focus.
+  Window active = 0;
+  if (HasWindowManager()) {
+    std::vector<unsigned long> named = Cardinals(root_, A("_NET_ACTIVE_WINDOW"), XA_WINDOW);
+    if (named.empty() || named[0] == 0) return 0;
+    active = static_cast<Window>(named[0]);
+  }
   for (int depth = 0; depth < 64 && focus != root_; ++depth) {
+    if (active && focus == active) return H(active);
     Window rootReturn = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display_, focus, &rootReturn, &parent, &children, &count)) return 0;
     if (children) XFree(children);
-    if (parent == root_) return H(focus);
+    if (!active && parent == root_) return H(focus);
     focus = parent;
   }
   return 0;

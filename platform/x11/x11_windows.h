@@ -50,6 +50,10 @@ class X11Windows : public WindowActivation {
   bool IsHung(WindowHandle window) override;
   WindowHandle Foreground() override;
   bool SetForeground(WindowHandle window) override;
+  // The window manager acts on the request, and then the client may take
+  // the focus itself (WM_TAKE_FOCUS): two programs that each run when they
+  // are next scheduled, seconds apart on a loaded machine.
+  int SettleMs() override { return 2000; }
   void BringToTop(WindowHandle window) override;
   bool AttachToForeground(WindowHandle foreground, bool attach) override;
   void InjectNeutralInput() override;

@@ -107,12 +107,11 @@ TextTarget::~TextTarget() {
   unlink((file_ + ".ready").c_str());
 }
 
-void TextTarget::AwaitWindow(const std::function<bool()>& started) {
+void TextTarget::AwaitWindow(const std::string& title, const std::function<bool()>& started) {
   Screen screen;
-  ready_ = screen.Ok() && WaitFor(started, 60s) &&
-           (window_ = screen.Await(process_.Pid(), [](XWindow) { return true; }, 60s)) != 0 &&
+  ready_ = screen.Ok() && WaitFor(started, 60s) && (window_ = screen.AwaitTitle(process_.Pid(), title, 60s)) != 0 &&
            // The window manager gives a new window the focus.
-           WaitFor([&] { return screen.Active() == window_; }, 60s);
+           WaitFor([&] { return screen.Active() == window_ && screen.HasInputFocus(window_); }, 60s);
 }
 
 bool TextTarget::WaitText(const std::string& text, std::chrono::milliseconds limit) const {
@@ -131,13 +130,13 @@ Xterm::Xterm(const std::string& title)
                       "stty raw -echo; : > '" + ready + "'; exec cat >> '" + file + "'"});
       }) {
   const std::string ready = file_ + ".ready";
-  AwaitWindow([&] { return access(ready.c_str(), F_OK) == 0; });
+  AwaitWindow(title, [&] { return access(ready.c_str(), F_OK) == 0; });
 }
 
 QtEditor::QtEditor(const std::string& title)
     : TextTarget([&](const std::string& file) { return Spawn({QT_TEXT_TARGET, title, file}); }) {
   // The file appears once the window is up and its event loop runs.
-  AwaitWindow([&] { return access(file_.c_str(), F_OK) == 0; });
+  AwaitWindow(title, [&] { return access(file_.c_str(), F_OK) == 0; });
 }
 
 namespace {
@@ -293,6 +292,22 @@ unsigned long Screen::CornerColor(XWindow window, int clientWidthTwips, const rt
 XWindow Screen::Active() {
   std::vector<unsigned long> active = Property(DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", XA_WINDOW, 32);
   return active.empty() ? 0 : active[0];
+}
+
+bool Screen::HasInputFocus(XWindow window) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  for (int depth = 0; depth < 64 && focus != None && focus != PointerRoot; ++depth) {
+    if (focus == window) return true;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, focus, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    if (parent == root) return false;
+    focus = parent;
+  }
+  return false;
 }
 
 bool Screen::Activate(XWindow window) {

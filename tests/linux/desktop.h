@@ -74,8 +74,9 @@ class TextTarget {
   // `start` starts the program, given the file its text goes to.
   explicit TextTarget(const std::function<pid_t(const std::string& file)>& start);
   ~TextTarget();
-  // Waits for the window, then for the focus, once the program is ready.
-  void AwaitWindow(const std::function<bool()>& started);
+  // Waits for the window titled `title`, then for the focus, once the
+  // program is ready.
+  void AwaitWindow(const std::string& title, const std::function<bool()>& started);
 
   std::string file_;
   Process process_;
@@ -147,6 +148,8 @@ class Screen {
   unsigned long CornerColor(XWindow window, int clientWidthTwips, const rt::Control& control);
 
   XWindow Active();
+  // Whether the X input focus is on the window or inside it.
+  bool HasInputFocus(XWindow window);
   // Asks the window manager to activate the window, as a click on it would,
   // and waits until it has the focus.
   bool Activate(XWindow window);
