@@ -188,6 +188,17 @@ std::vector<XWindow> Screen::WindowsOf(pid_t pid) {
 std::string Screen::Title(XWindow window) {
   std::string title;
   for (unsigned long c : Property(window, "_NET_WM_NAME", A("UTF8_STRING"), 8)) title += static_cast<char>(c);
+  // xterm sets only WM_NAME, in whichever encoding the title needs.
+  XTextProperty name{};
+  if (title.empty() && XGetWMName(display_, window, &name) && name.value) {
+    char** list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(display_, &name, &list, &count) >= Success && list) {
+      for (int i = 0; i < count; ++i) title += list[i];
+      XFreeStringList(list);
+    }
+    XFree(name.value);
+  }
   return title;
 }
 
