@@ -10,15 +10,14 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include "platform/font_fit.h"
 #include "platform/qt/colors.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/timer_peer.h"
-#include "platform/font_fit.h"
 #include "platform/resource_ids.h"
 #include "platform/twips.h"
 
@@ -82,9 +81,7 @@ class WrappingButton : public Base {
 int CommandButtonRoom(const QWidget& w) { return w.width() - TwipsToPixels(kButtonBorderTwips, w.logicalDpiX()); }
 
 int GlyphButtonRoom(const QWidget& w) {
-  const QStyle* style = w.style();
-  return w.width() - style->pixelMetric(QStyle::PM_IndicatorWidth) - style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) -
-         TwipsToPixels(kGlyphGapTwips, w.logicalDpiX());
+  return w.width() - CheckGlyphWidth(*w.style()) - TwipsToPixels(kGlyphGapTwips, w.logicalDpiX());
 }
 
 using PushButton = WrappingButton<QPushButton>;
@@ -92,6 +89,10 @@ using CheckButton = WrappingButton<QCheckBox>;
 using RadioButton = WrappingButton<QRadioButton>;
 
 }  // namespace
+
+int CheckGlyphWidth(const QStyle& style) {
+  return style.pixelMetric(QStyle::PM_IndicatorWidth) + style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+}
 
 ControlWidgetPeer::ControlWidgetPeer(FormWindow& owner, Control& control) : owner_(owner), control_(control) {
   owner_.Add(this);

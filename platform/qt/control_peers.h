@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStyle>
 #include <QWidget>
 #include <memory>
 
@@ -38,6 +39,10 @@ class ControlWidgetPeer : public ControlPeer {
   Control& control_;
   QPointer<QWidget> widget_;
 };
+
+// The width of a check or option button's box or circle and the space
+// before its caption, as the style draws them.
+int CheckGlyphWidth(const QStyle& style);
 
 // The widget a control's widget belongs in: its frame's, or the form's.
 QWidget* ParentWidgetFor(const FormWindow& owner, const Control& control);

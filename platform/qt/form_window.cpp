@@ -154,8 +154,7 @@ int QtTextMeasure::SingleLineWidth(ustring_view text, int percent, bool large) {
 }
 
 int QtTextMeasure::CheckGlyphWidth() {
-  QStyle* style = window_.Widget() ? window_.Widget()->style() : QApplication::style();
-  return style->pixelMetric(QStyle::PM_IndicatorWidth) + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+  return rt::qt::CheckGlyphWidth(window_.Widget() ? *window_.Widget()->style() : *QApplication::style());
 }
 
 void FormWindow::ApplyFonts() {

@@ -1,10 +1,10 @@
 #include "platform/qt/qt_system.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include "platform/qt/qt_text.h"
 

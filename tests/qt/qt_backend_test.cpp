@@ -107,8 +107,7 @@ TEST(QtForms, AButtonCaptionTooWideForOneLineWrapsAtBlanks) {
     EXPECT_EQ(QString(w->text()).replace(QLatin1Char('\n'), QLatin1Char(' ')), caption) << "the caption's words, in order";
     int room = w->width() - rt::TwipsToPixels(rt::kButtonBorderTwips, w->logicalDpiX());
     if (c->Kind() != rt::ControlKind::CommandButton) {
-      room = w->width() - w->style()->pixelMetric(QStyle::PM_IndicatorWidth) -
-             w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) - rt::TwipsToPixels(rt::kGlyphGapTwips, w->logicalDpiX());
+      room = w->width() - rt::qt::CheckGlyphWidth(*w->style()) - rt::TwipsToPixels(rt::kGlyphGapTwips, w->logicalDpiX());
     }
     QFontMetrics metrics(big);
     const QStringList lines = w->text().split(QLatin1Char('\n'));
