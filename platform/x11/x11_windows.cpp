@@ -18,6 +18,9 @@ namespace {
 
 constexpr long kWmStateNormal = 1;
 constexpr long kWmStateIconic = 3;
+// A program is hung when it has not answered for this long, as Windows
+// judges it.
+constexpr int kHungMs = 5000;
 // How deep below a window manager's frame the client may lie.
 constexpr int kFrameDepth = 4;
 
@@ -289,8 +292,9 @@ bool X11Windows::IsHung(WindowHandle window) {
     XFree(list);
   }
   if (!pings || !HasWindowManager()) return false;
-  // Replies come to the root window, with the structure mask.
-  XSelectInput(display_, root_, StructureNotifyMask);
+  // Replies come to the root window, with the structure mask (Qt) or the
+  // substructure mask (GTK, Chromium): both are selected while waiting.
+  XSelectInput(display_, root_, StructureNotifyMask | SubstructureNotifyMask);
   Time stamp = ServerTime();
   XEvent event{};
   event.xclient.type = ClientMessage;
@@ -313,7 +317,15 @@ bool X11Windows::IsHung(WindowHandle window) {
         }
         return false;
       },
-      2000);
+      kHungMs);
+  // The root's other notices, selected only for the wait, are dropped.
+  XSelectInput(display_, root_, NoEventMask);
+  XSync(display_, False);
+  XEvent dropped;
+  while (XCheckWindowEvent(display_, root_, StructureNotifyMask | SubstructureNotifyMask, &dropped)) {
+  }
+  while (XCheckTypedWindowEvent(display_, root_, ClientMessage, &dropped)) {
+  }
   return !answered;
 }
 

@@ -114,6 +114,9 @@ std::uint64_t NowMs() {
 // The one XKeyboard alive (the typer sends to one target at a time): the
 // signal and connection-loss handlers reach its state through it.
 XKeyboard::State* g_active = nullptr;
+// How long a client that lists _NET_WM_PING may take to answer one before
+// it is typed into as a client without pings.
+constexpr std::uint64_t kPingAnswerMs = 1000;
 volatile std::sig_atomic_t g_signal = 0;
 
 }  // namespace
@@ -324,7 +327,16 @@ struct XKeyboard::State {
         XFlush(dpy);
       }
       Pump();
-      return readUpTo >= want;
+      if (readUpTo >= want) return true;
+      // A client that lists the ping but leaves it unanswered is typed into
+      // as one without: the guess takes over, counted from now.
+      if (pingId && NowMs() - pingAt > kPingAnswerMs) {
+        pingWindow = 0;
+        pingId = 0;
+        synced.clear();
+      } else {
+        return false;
+      }
     }
     // No ping: a round trip proves that the server has handled (and passed
     // on) every event; the guard counts from then.
@@ -456,8 +468,12 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
 
   s.wmProtocols = XInternAtom(s.dpy, "WM_PROTOCOLS", False);
   s.netWmPing = XInternAtom(s.dpy, "_NET_WM_PING", False);
-  // Ping replies go to the root window; keymap changes come as XKB events.
-  XSelectInput(s.dpy, DefaultRootWindow(s.dpy), StructureNotifyMask);
+  // Ping replies go to the root window, sent with the structure mask by some
+  // toolkits (Qt) and the substructure mask by others (GTK, Chromium, as the
+  // window manager specification asks): the server passes a sent event only
+  // to clients that selected one of its bits, so both are selected. Keymap
+  // changes come as XKB events.
+  XSelectInput(s.dpy, DefaultRootWindow(s.dpy), StructureNotifyMask | SubstructureNotifyMask);
   XkbSelectEvents(s.dpy, XkbUseCoreKbd, XkbMapNotifyMask | XkbNewKeyboardNotifyMask,
                   XkbMapNotifyMask | XkbNewKeyboardNotifyMask);
   s.FindSpares();

@@ -149,8 +149,9 @@ Screen::Screen() : display_(XOpenDisplay(nullptr)) {
   XSetErrorHandler(IgnoreErrors);
   own_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
   XSelectInput(display_, own_, PropertyChangeMask);
-  // Answers to pings come to the root window.
-  XSelectInput(display_, DefaultRootWindow(display_), StructureNotifyMask);
+  // Answers to pings come to the root window, with the structure mask (Qt)
+  // or the substructure mask (GTK, Chromium).
+  XSelectInput(display_, DefaultRootWindow(display_), StructureNotifyMask | SubstructureNotifyMask);
 }
 
 Screen::~Screen() {
