@@ -30,6 +30,7 @@ class PressedKeys {
       down_.push_back(e);
     }
   }
+  bool Empty() const { return down_.empty(); }
   std::vector<InputEvent> Releases() const {
     std::vector<InputEvent> ups;
     for (auto it = down_.rbegin(); it != down_.rend(); ++it) {
@@ -64,19 +65,106 @@ std::vector<std::uint16_t> KeypadKeys() {
   return keys;
 }
 
+bool IsModifierKey(std::uint16_t vk) {
+  return ModifierBitOf(vk) != 0 ||
+         std::find(std::begin(kPhysicalModifiers), std::end(kPhysicalModifiers), vk) != std::end(kPhysicalModifiers);
+}
+
+// Watches where the keys go, against where they went when the send began.
+class FocusWatch {
+ public:
+  enum class Verdict { OnTarget, Away, Lost };
+
+  explicit FocusWatch(KeyboardTarget& target) : target_(target), start_(target.Focus()) {}
+
+  // OnTarget while the keys go where they began; Away while another program
+  // has the focus, for less than kFocusGraceMs; Lost after that, or once the
+  // window has gone.
+  Verdict Check() {
+    if (start_.window == 0) return Verdict::OnTarget;
+    if (!target_.WindowExists(start_.window)) return Verdict::Lost;
+    if (SameTarget(start_, target_.Focus(), true)) {
+      away_ = false;
+      return Verdict::OnTarget;
+    }
+    std::uint64_t now = target_.Milliseconds();
+    if (!away_) {
+      away_ = true;
+      awaySince_ = now;
+    }
+    return now - awaySince_ < kFocusGraceMs ? Verdict::Away : Verdict::Lost;
+  }
+
+  // Waits (within the grace time) until the keys go where they began; false
+  // when they no longer can.
+  bool AwaitTarget() {
+    for (;;) {
+      Verdict v = Check();
+      if (v == Verdict::OnTarget) return true;
+      if (v == Verdict::Lost) return false;
+      target_.Nap();
+    }
+  }
+
+  // For waits: false once the focus is lost, checked every few milliseconds.
+  bool StillPossible() {
+    std::uint64_t now = target_.Milliseconds();
+    if (checked_ && now - lastCheck_ < kWaitCheckMs) return true;
+    checked_ = true;
+    lastCheck_ = now;
+    return Check() != Verdict::Lost;
+  }
+
+ private:
+  static constexpr std::uint64_t kWaitCheckMs = 10;
+  KeyboardTarget& target_;
+  KeyFocus start_;
+  bool away_ = false;
+  std::uint64_t awaySince_ = 0;
+  bool checked_ = false;
+  std::uint64_t lastCheck_ = 0;
+};
+
 // Waits until the target has read the marker key's state `want`.
-bool WaitForMarker(KeyboardTarget& target, TargetKey want) {
+bool WaitForMarker(KeyboardTarget& target, TargetKey want, FocusWatch& focus) {
   std::uint64_t start = target.Milliseconds();
   for (;;) {
     TargetKey state = target.ReadKey(kVkMarker);
     if (state == want || state == TargetKey::Unobservable) return true;
     if (state == TargetKey::Gone) return false;
     if (target.Milliseconds() - start > kDeliveryLimitMs) return false;
+    if (!focus.StillPossible()) return false;
     target.Nap();
   }
 }
 
 }  // namespace
+
+bool SameTarget(const KeyFocus& start, const KeyFocus& now, bool startExists) {
+  if (start.window == 0) return true;
+  if (!startExists) return false;
+  if (now.window == start.window) return true;
+  return now.window != 0 && start.program != 0 && now.program == start.program;
+}
+
+std::vector<std::size_t> ChunkEnds(const std::vector<InputEvent>& events, std::size_t most) {
+  std::vector<std::size_t> ends;
+  PressedKeys keys;  // keys other than modifiers
+  std::size_t begin = 0;  // where the chunk being built begins
+  std::size_t cut = 0;    // its latest place to end, 0 for none yet
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (events[i].unicode || !IsModifierKey(events[i].vk)) keys.Apply(events[i]);
+    if (!keys.Empty()) continue;
+    std::size_t end = i + 1;
+    if (end - begin > most && cut > begin) {
+      ends.push_back(cut);
+      begin = cut;
+    }
+    cut = end;
+  }
+  if (begin < events.size()) ends.push_back(events.size());
+  return ends;
+}
 
 bool IsExtendedModifier(std::uint16_t vk) {
   return vk == kVkRControl || vk == kVkRMenu || vk == kVkLWin || vk == kVkRWin;
@@ -194,28 +282,39 @@ void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait) {
     if (counted) accepted += n;
     return n == batch.size();
   };
+  FocusWatch focus(target);
   // The marker's press and then its release, each read by the target, prove
   // that it has read everything sent before them.
   auto deliver = [&] {
     if (target.ReadKey(kVkMarker) == TargetKey::Unobservable) return true;
     InputEvent marker = KeyEvent(target, kVkMarker, false);
     if (!send({marker}, false)) fail("the system did not accept the keys");
-    if (!WaitForMarker(target, TargetKey::Down)) return false;
+    if (!WaitForMarker(target, TargetKey::Down, focus)) return false;
     marker.up = true;
     if (!send({marker}, false)) fail("the system did not accept the keys");
-    return WaitForMarker(target, TargetKey::Up);
+    return WaitForMarker(target, TargetKey::Up, focus);
   };
 
   const std::size_t chunkEvents = std::max<std::size_t>(1, target.ChunkEvents());
-  for (std::size_t start = 0; start < events.size(); start += chunkEvents) {
-    std::size_t end = std::min(events.size(), start + chunkEvents);
+  const std::size_t deliveryEvents = std::max(chunkEvents, target.DeliveryEvents());
+  std::size_t start = 0;
+  std::size_t unread = 0;  // events sent since the target was last seen to have read everything
+  for (std::size_t end : ChunkEnds(events, chunkEvents)) {
+    // What the target has not read stays short, so that nothing overflows
+    // its input queue.
+    if (unread > 0 && unread + (end - start) > deliveryEvents) {
+      if (!deliver()) fail("the window did not take the keys");
+      unread = 0;
+    }
+    if (!focus.AwaitTarget()) fail("the keyboard focus left the window");
     std::vector<InputEvent> chunk(events.begin() + static_cast<std::ptrdiff_t>(start),
                                   events.begin() + static_cast<std::ptrdiff_t>(end));
     if (!send(chunk, true)) fail("the system did not accept the keys");
-    // Each chunk is read before the next one comes, so that nothing
-    // overflows the target's input queue; with `wait`, the last one too.
-    if ((end < events.size() || wait) && !deliver()) fail("the window did not take the keys");
+    unread += chunk.size();
+    start = end;
   }
+  // With `wait`, the last chunk is read too.
+  if (wait && unread > 0 && !deliver()) fail("the window did not take the keys");
 }
 
 }  // namespace rt

@@ -19,7 +19,13 @@
 //   menu; they are never pressed again;
 // - every key the typer presses is released, errors included;
 // - an injection the system does not accept in full is an error, and so is a
-//   target that has not read a chunk within kDeliveryLimitMs.
+//   target that has not read a chunk within kDeliveryLimitMs;
+// - the keys go only where the send began: the window that had the keyboard
+//   focus then, or another window of its program (a dialog the keys opened).
+//   The focus is checked before each chunk and while waiting for the target;
+//   once another program has had it for kFocusGraceMs, or the window has
+//   gone, the send stops as a failure. So at most one chunk strays, and
+//   chunks end between strokes, never with a key but a modifier down.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +33,7 @@
 #include <vector>
 
 #include "platform/key_notation.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 namespace rt {
@@ -59,6 +66,20 @@ enum class TargetKey {
 // The most events injected at once, unless the target takes more.
 inline constexpr std::size_t kChunkEvents = 48;
 
+// Where typed keys go: the top-level window that has the keyboard focus, and
+// the program (process) it belongs to; 0 for what the system cannot tell.
+struct KeyFocus {
+  WindowHandle window = 0;
+  std::uint64_t program = 0;
+  bool operator==(const KeyFocus&) const = default;
+};
+
+// Whether keys that go to `now` still go where a send began (`start`): to
+// the same window, or to another window of the same program, while the first
+// still exists (`startExists`). A start the system could not tell is never
+// left.
+bool SameTarget(const KeyFocus& start, const KeyFocus& now, bool startExists);
+
 // What typing needs of the system, for one send to one target.
 class KeyboardTarget {
  public:
@@ -78,13 +99,26 @@ class KeyboardTarget {
   // gives the target time to read.
   virtual std::uint64_t Milliseconds() = 0;
   virtual void Nap() = 0;
+  // The most events injected at once, between two checks of the focus: few
+  // enough that what one chunk types is short (a chunk that went out just as
+  // another window took the focus is all that strays into it).
+  virtual std::size_t ChunkEvents() { return kChunkEvents; }
   // The most events injected before the target must have read them: what the
   // system's input path holds for a target that reads slowly, without loss
-  // and without making the proof of reading late.
-  virtual std::size_t ChunkEvents() { return kChunkEvents; }
+  // and without making the proof of reading late. At least one chunk.
+  virtual std::size_t DeliveryEvents() { return ChunkEvents(); }
+  // Where the keys go now. The default tells nothing: the typer then does
+  // not watch the focus.
+  virtual KeyFocus Focus() { return {}; }
+  // Whether a top-level window still exists.
+  virtual bool WindowExists(WindowHandle window) { return window != 0; }
 };
 // How long the target may take to read one chunk.
 inline constexpr std::uint64_t kDeliveryLimitMs = 15000;
+// How long another program may hold the focus before the send gives up:
+// long enough for a focus that passes through nothing (or through the window
+// manager) while a window the keys opened or closed settles.
+inline constexpr std::uint64_t kFocusGraceMs = 1000;
 
 // Virtual keys the typer uses besides the script's own.
 inline constexpr std::uint16_t kVkCapital = 0x14;
@@ -125,6 +159,12 @@ class LayoutMap {
 // The events that type the strokes with the layout's keys.
 std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, const LayoutMap& layout,
                                     KeyboardTarget& target);
+
+// Where a run of events may be cut into chunks: the ends of the chunks, each
+// at most `most` events after the one before (a stroke longer than that
+// makes a longer chunk), each where no key but a modifier is down. The last
+// end is events.size().
+std::vector<std::size_t> ChunkEnds(const std::vector<InputEvent>& events, std::size_t most);
 
 // Types one piece of key notation. Throws RuntimeError: InvalidCall for
 // invalid notation (nothing typed), SendFailed when the system refused

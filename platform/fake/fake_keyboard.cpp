@@ -315,6 +315,7 @@ void FakeKeyboard::Hold(Modifier key) {
 std::size_t FakeKeyboard::Inject(const std::vector<InputEvent>& events) {
   ++injectCalls;
   maxChunk = std::max(maxChunk, events.size());
+  chunks.push_back(events.size());
   std::size_t accepted = 0;
   for (const InputEvent& e : events) {
     if (refuseAt >= 0 && !refused && injected >= refuseAt) {
@@ -322,6 +323,7 @@ std::size_t FakeKeyboard::Inject(const std::vector<InputEvent>& events) {
       break;
     }
     queue.push_back(e);
+    queueStray_.push_back(Stray());
     sent.push_back(e);
     ++injected;
     ++accepted;
@@ -338,17 +340,33 @@ TargetKey FakeKeyboard::ReadKey(std::uint16_t vk) {
 
 void FakeKeyboard::Nap() {
   ++now;
-  for (int i = 0; i < readPerMs && !hung && !gone_ && !queue.empty(); ++i) {
+  if (focusBackAfterMs >= 0 && focus != KeyFocus{kTargetWindow, kTargetProgram} && !gone_ &&
+      now - movedAt_ >= static_cast<std::uint64_t>(focusBackAfterMs)) {
+    focus = {kTargetWindow, kTargetProgram};
+  }
+  // Once the target has gone, the system still takes what was on its way to
+  // it: the keys' state changes, their text goes nowhere.
+  for (int i = 0; i < readPerMs && !hung && !queue.empty(); ++i) {
     InputEvent e = queue.front();
     queue.pop_front();
+    readingStray_ = queueStray_.front();
+    readingLost_ = gone_ && !readingStray_;
+    queueStray_.pop_front();
     Read(e);
     ++read;
-    if (goneAfterReading >= 0 && read >= goneAfterReading) gone_ = true;
+    if (goneAfterReading >= 0 && read >= goneAfterReading && !gone_) {
+      gone_ = true;
+      focus = movedTo;  // the window manager gives the focus to another window
+    }
+    if (focusMovesAfterReading >= 0 && read == focusMovesAfterReading) {
+      focus = movedTo;
+      movedAt_ = now;
+    }
   }
 }
 
 void FakeKeyboard::Drain() {
-  while (!queue.empty() && !hung && !gone_) Nap();
+  while (!queue.empty() && !hung) Nap();
 }
 
 std::vector<std::string> FakeKeyboard::KeysDown() const {
@@ -368,18 +386,19 @@ std::string FakeKeyboard::ModifierPrefix() const {
 }
 
 void FakeKeyboard::TypeChar(char16_t ch) {
+  ustring& out = Text();
   if (pendingDead_) {
     char16_t dead = pendingDead_;
     pendingDead_ = 0;
     for (const auto& c : layout_.combinations) {
       if (c.dead == dead && c.base == ch) {
-        text.push_back(c.result);
+        out.push_back(c.result);
         return;
       }
     }
-    text.push_back(dead);
+    out.push_back(dead);
   }
-  text.push_back(ch);
+  out.push_back(ch);
 }
 
 void FakeKeyboard::Read(const InputEvent& e) {
@@ -390,7 +409,7 @@ void FakeKeyboard::Read(const InputEvent& e) {
       return;
     }
     pendingDead_ = 0;  // a character that no key typed ends a dead key's wait
-    text.push_back(static_cast<char16_t>(e.code));
+    Text().push_back(static_cast<char16_t>(e.code));
     return;
   }
   Modifier m;
@@ -438,7 +457,7 @@ void FakeKeyboard::Read(const InputEvent& e) {
     TypeChar(e.vk == 0x0D ? u'\n' : u'\t');
     return;
   }
-  keys.push_back(ModifierPrefix() + KeyName(e.vk));
+  if (!readingLost_) (readingStray_ ? strayKeys : keys).push_back(ModifierPrefix() + KeyName(e.vk));
 }
 
 }  // namespace rt::fake

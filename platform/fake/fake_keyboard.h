@@ -63,6 +63,9 @@ class FakeKeyboard : public KeyboardTarget {
   std::uint64_t Milliseconds() override { return now; }
   void Nap() override;
   std::size_t ChunkEvents() override { return chunkEvents; }
+  std::size_t DeliveryEvents() override { return deliveryEvents ? deliveryEvents : chunkEvents; }
+  KeyFocus Focus() override { return focus; }
+  bool WindowExists(WindowHandle window) override { return window == kTargetWindow ? !gone_ : window != 0; }
 
   // The user holds a modifier down (before the send starts).
   void Hold(Modifier key);
@@ -70,6 +73,10 @@ class FakeKeyboard : public KeyboardTarget {
   void Drain();
   // Keys still down in the system, by name ("RCtrl", "vk41"): none should be.
   std::vector<std::string> KeysDown() const;
+
+  // The target is this window of this program.
+  static constexpr WindowHandle kTargetWindow = 1;
+  static constexpr std::uint64_t kTargetProgram = 1;
 
   // What arrived in the target.
   ustring text;
@@ -86,6 +93,17 @@ class FakeKeyboard : public KeyboardTarget {
   bool observable = true;         // false: its input state cannot be read
   long refuseAt = -1;             // the system refuses the event with that number, once
   std::size_t chunkEvents = kChunkEvents;  // what the system's input path holds
+  std::size_t deliveryEvents = 0;          // 0: as chunkEvents
+  // Where the keys go: the target, until another window takes the focus
+  // after the target has read that many events (or the target vanishes).
+  KeyFocus focus{kTargetWindow, kTargetProgram};
+  long focusMovesAfterReading = -1;
+  KeyFocus movedTo{2, 2};
+  long focusBackAfterMs = -1;  // the focus comes back to the target that long after it moved
+
+  // What arrived in the window that had the focus instead of the target.
+  ustring strayText;
+  std::vector<std::string> strayKeys;
 
   // What the typer did.
   std::deque<InputEvent> queue;   // sent but not yet read by the target
@@ -94,12 +112,14 @@ class FakeKeyboard : public KeyboardTarget {
   long read = 0;
   int injectCalls = 0;
   std::size_t maxChunk = 0;
+  std::vector<std::size_t> chunks;  // the size of every injection, in order
   bool refused = false;
   std::vector<InputEvent> sent;   // every event the system accepted
 
  private:
   void Read(const InputEvent& e);
   void TypeChar(char16_t ch);
+  bool Stray() const { return focus.window != kTargetWindow && focus.program != kTargetProgram; }
   std::string ModifierPrefix() const;
   bool Has(Modifier m) const { return modifiersDown_.count(m) != 0; }
 
@@ -109,6 +129,15 @@ class FakeKeyboard : public KeyboardTarget {
   std::set<Modifier> aloneSincePress_;     // Alt or Win keys with nothing pressed since
   char16_t pendingDead_ = 0;
   bool gone_ = false;
+  // For each event in the queue: whether it went to another window (the
+  // focus was elsewhere when the system took it), and for the event being
+  // read.
+  std::deque<bool> queueStray_;
+  bool readingStray_ = false;
+  bool readingLost_ = false;  // the event was on its way to a target that has gone
+  ustring lostText_;
+  ustring& Text() { return readingLost_ ? lostText_ : readingStray_ ? strayText : text; }
+  std::uint64_t movedAt_ = 0;
 };
 
 }  // namespace rt::fake

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/errors.h"
@@ -195,7 +196,7 @@ TEST(KeyTyper, ATargetThatStopsReadingOrVanishesEndsTheSendWithinItsLimit) {
     rt::ustring keys = u"+(" + rt::ustring(400, u'a') + u")";
     EXPECT_THROW(rt::TypeKeys(keys, keyboard, true), rt::RuntimeError);
     EXPECT_LE(keyboard.now, rt::kDeliveryLimitMs + 10) << "bounded";
-    EXPECT_LT(keyboard.injected, 200) << "no more chunks once the target stopped";
+    EXPECT_LT(keyboard.injected, 150 + 2 * static_cast<long>(rt::kChunkEvents)) << "no more chunks once the target stopped";
     if (c.hung) {
       EXPECT_GT(keyboard.now, rt::kDeliveryLimitMs) << "a hung target is given its full time";
       keyboard.hung = false;
@@ -240,6 +241,93 @@ TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
     EXPECT_LE(keyboard.maxChunk, holds);
     if (length > 1000) EXPECT_GT(keyboard.maxChunk, holds / 2) << "chunks as large as the system holds";
     }
+    }
+  }
+}
+
+TEST(KeyTyper, KeysGoOnlyWhereTheSendBegan) {
+  const rt::KeyFocus kDialog{3, FakeKeyboard::kTargetProgram};
+  const rt::KeyFocus kNowhere{0, 0};
+  const struct {
+    const char* name;
+    long movesAfter;     // the focus moves after the target has read that many events
+    rt::KeyFocus to;
+    long backAfterMs;    // and comes back that long after
+    long goneAfter;      // the target closes after reading that many events
+    bool completes;
+  } cases[] = {
+      {"another program takes the focus", 300, {2, 2}, -1, -1, false},
+      {"the target closes (its own exit~)", -1, {2, 2}, -1, 300, false},
+      {"a dialog the keys opened takes the focus", 300, kDialog, -1, -1, true},
+      {"the focus passes through nothing and comes back", 300, kNowhere, 400, -1, true},
+      {"another program keeps the focus past the grace time", 300, {2, 2}, 1500, -1, false},
+  };
+  for (std::size_t chunk : {rt::kChunkEvents, std::size_t{80}}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", chunks of " + std::to_string(chunk));
+      FakeKeyboard keyboard;
+      keyboard.chunkEvents = chunk;
+      keyboard.deliveryEvents = chunk == 80 ? 1024 : 0;  // X11 proves reading seldom
+      keyboard.caps = true;
+      keyboard.focusMovesAfterReading = c.movesAfter;
+      keyboard.movedTo = c.to;
+      keyboard.focusBackAfterMs = c.backAfterMs;
+      keyboard.goneAfterReading = c.goneAfter;
+      rt::ustring keys;
+      for (int i = 0; i < 1200; ++i) keys += (i % 7 == 3) ? rt::ustring(u"+(x)") : rt::ustring(1, u'a' + i % 26);
+      if (c.completes) {
+        rt::TypeKeys(keys, keyboard, true);
+        EXPECT_EQ(keyboard.strayText, u"") << "nothing sent while the focus was away";
+        EXPECT_EQ(keyboard.text.size(), 1200u);
+      } else {
+        EXPECT_THROW(rt::TypeKeys(keys, keyboard, true), rt::RuntimeError);
+        keyboard.Drain();
+        // A chunk that went out just as the focus left is all that strays.
+        EXPECT_LE(keyboard.strayText.size(), chunk / 2) << rt::ToUtf8(keyboard.strayText);
+        EXPECT_EQ(Joined(keyboard.strayKeys), "") << "no named key strays";
+        EXPECT_EQ(Joined(keyboard.KeysDown()), "") << "every key released";
+        EXPECT_TRUE(keyboard.caps) << "Caps Lock on again";
+        EXPECT_LT(keyboard.text.size(), 1200u);
+      }
+    }
+  }
+}
+
+TEST(KeyTyper, ChunksEndBetweenStrokes) {
+  // Each injection other than the marker's ends with no key down but
+  // modifiers, so that a wait never starts with a key held (the server
+  // would repeat it).
+  const rt::ustring scripts[] = {
+      u"Hello World! +(shifted group) ^c %f {LEFT 5}{F4} äß€ 😀 x",
+      u"+(" + rt::ustring(200, u'q') + u")" + rt::ustring(100, u'@'),
+  };
+  for (const KeyboardLayout* layout : rt::fake::AllLayouts()) {
+    for (const rt::ustring& script : scripts) {
+      for (std::size_t chunk : {std::size_t{1}, std::size_t{5}, std::size_t{7}, rt::kChunkEvents}) {
+        SCOPED_TRACE(layout->name + ", chunks of " + std::to_string(chunk) + ": " + rt::ToUtf8(script));
+        FakeKeyboard keyboard(*layout);
+        keyboard.chunkEvents = chunk;
+        keyboard.caps = true;
+        rt::TypeKeys(script, keyboard, true);
+        std::size_t at = 0;
+        for (std::size_t size : keyboard.chunks) {
+          std::vector<std::uint16_t> down;
+          for (std::size_t i = 0; i < at + size; ++i) {
+            const rt::InputEvent& e = keyboard.sent[i];
+            bool modifier = !e.unicode && (rt::ModifierBitOf(e.vk) || e.vk == rt::kVkLShift || e.vk == rt::kVkRShift ||
+                                           e.vk == rt::kVkLControl || e.vk == rt::kVkRControl ||
+                                           e.vk == rt::kVkLMenu || e.vk == rt::kVkRMenu);
+            if (modifier || e.vk == rt::kVkMarker) continue;
+            std::uint16_t id = e.unicode ? e.code : e.vk;
+            auto it = std::find(down.begin(), down.end(), id);
+            if (e.up && it != down.end()) down.erase(it);
+            if (!e.up && it == down.end()) down.push_back(id);
+          }
+          EXPECT_TRUE(down.empty()) << "a chunk ending at event " << at + size << " leaves a key down";
+          at += size;
+        }
+        EXPECT_EQ(at, keyboard.sent.size());
+      }
     }
   }
 }
