@@ -31,8 +31,7 @@ X11System::~X11System() {
 
 bool X11System::SetClipboardText(ustring_view text) {
   // Held by a process of its own, so that it stays after the program ends.
-  std::string self = ExecutablePath();
-  return !self.empty() && StartClipboardHolder(self, ToUtf8(text));
+  return StartClipboardHolder(ToUtf8(text));
 }
 
 void X11System::SendKeys(ustring_view keys, bool wait) { x11::SendKeys(keys, wait); }
