@@ -13,6 +13,7 @@
 
 #include "platform/activation.h"
 #include "platform/command_text.h"
+#include "platform/posix/holder_process.h"
 #include "platform/x11/clipboard_holder.h"
 #include "platform/x11/x_keyboard.h"
 #include "platform/x11/x11_windows.h"
@@ -43,12 +44,7 @@ void X11System::Sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::string ExecutablePath() {
-  char path[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return {};
-  return std::string(path, static_cast<std::size_t>(n));
-}
+std::string ExecutablePath() { return posix::ExecutablePath(); }
 
 AppInfo CurrentAppInfo(int argc, const char* const* argv) {
   AppInfo info;
