@@ -38,12 +38,14 @@ namespace rt::wayland {
 class WaylandWindows;
 
 struct KeyboardOptions {
-  // Events sent between two checks of the focus.
+  // Events sent between two checks of the focus, each chunk taken by the
+  // compositor (a round trip) before the focus is checked for the next:
+  // what the compositor has not yet handled when another window takes the
+  // focus goes there, so this is what may stray. The round trip also keeps
+  // what a slow target has unread far below what the compositor holds for a
+  // client (a client whose connection fills up is disconnected).
   std::size_t chunkEvents = 200;
-  // Events sent before a round trip: what the compositor holds for a client
-  // that reads slowly is bounded (a client whose connection fills up is
-  // disconnected), so this stays far below it.
-  std::size_t deliveryEvents = 800;
+  std::size_t deliveryEvents = 200;
   // How long after the keyboard appeared its first key waits. Measured on a
   // headless sway on a loaded two-core machine (see the README).
   int readyMs = 300;
