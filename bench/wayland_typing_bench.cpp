@@ -69,7 +69,9 @@ int main(int argc, char** argv) {
     _exit(127);
   }
   rt::wayland::WaylandWindows windows(*connection);
-  rt::wayland::WaylandKeyboard keyboard(*connection, &windows);
+  rt::wayland::KeyboardOptions options;
+  if (const char* pace = std::getenv("STRUMLET_EVENTS_PER_SECOND")) options.eventsPerSecond = std::atoi(pace);
+  rt::wayland::WaylandKeyboard keyboard(*connection, &windows, options);
   auto focused = [&] {
     rt::WindowHandle fg = windows.Foreground();
     return fg != 0 && windows.Caption(fg) == u"BenchTarget";
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
       if (std::system("wtype -- \"$STRUMLET_BENCH_TEXT\"") != 0) std::fprintf(stderr, "wtype failed\n");
     });
     double engineRate = static_cast<double>(count) / engineS, wtypeRate = static_cast<double>(count) / wtypeS;
-    std::printf("typing %zu characters into foot on a headless sway\n", count);
+    std::printf("typing %zu characters into foot on a headless sway (the engine at most %d key events a second)\n",
+                count, options.eventsPerSecond);
     std::printf("  engine (virtual keyboard): %8.0f chars/s  (%.2f s), lost %zu\n", engineRate, engineS, engineLost);
     std::printf("  wtype:                     %8.0f chars/s  (%.2f s), lost %zu\n", wtypeRate, wtypeS, wtypeLost);
     std::printf("  ratio engine/wtype:        %8.2f\n", engineRate / wtypeRate);

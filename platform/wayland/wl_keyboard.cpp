@@ -99,6 +99,7 @@ void WaylandKeyboard::Queued() {
 void WaylandKeyboard::Key(int keycode, bool down) {
   zwp_virtual_keyboard_v1_key(keyboard_, Time(), static_cast<std::uint32_t>(keycode - 8),
                               down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+  ++paceEvents_;
   auto it = std::find(pressed_.begin(), pressed_.end(), keycode);
   if (down && it == pressed_.end()) pressed_.push_back(keycode);
   if (!down && it != pressed_.end()) pressed_.erase(it);
@@ -107,6 +108,7 @@ void WaylandKeyboard::Key(int keycode, bool down) {
 
 void WaylandKeyboard::SendModifiers() {
   zwp_virtual_keyboard_v1_modifiers(keyboard_, modifiers_, 0, 0, 0);
+  ++paceEvents_;
   Queued();
 }
 
@@ -206,7 +208,17 @@ TargetKey WaylandKeyboard::ReadKey(std::uint16_t vk) {
   if (g_signal || !keyboard_ || connection_.Broken()) return TargetKey::Gone;
   if (vk != kVkMarker) return TargetKey::Up;
   if (markerRead_ != markerSent_) {
-    if (!connection_.Roundtrip()) return TargetKey::Gone;
+    if (!synced_) {
+      if (!connection_.Roundtrip()) return TargetKey::Gone;
+      synced_ = true;
+    }
+    // The target has had time to read what was sent at the pace.
+    std::uint64_t now = NowMs();
+    std::uint64_t due = paceFrom_ + paceEvents_ * 1000 / static_cast<std::uint64_t>(std::max(1, options_.eventsPerSecond));
+    if (now < due) return markerRead_ ? TargetKey::Down : TargetKey::Up;
+    paceFrom_ = now;
+    paceEvents_ = 0;
+    synced_ = false;
     markerRead_ = markerSent_;
   }
   return markerRead_ ? TargetKey::Down : TargetKey::Up;

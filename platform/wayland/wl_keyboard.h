@@ -46,6 +46,13 @@ struct KeyboardOptions {
   // client (a client whose connection fills up is disconnected).
   std::size_t chunkEvents = 200;
   std::size_t deliveryEvents = 200;
+  // The round trip proves only that the compositor has passed the keys on;
+  // the target reads them when it next runs. A client that leaves more than
+  // the compositor holds for it unread (some 200 KB, 8,000 key events) is
+  // disconnected, so the keys go no faster than a target is taken to read
+  // them: a delivery counts once this many events a second have had their
+  // time.
+  int eventsPerSecond = 4000;
   // How long after the keyboard appeared its first key waits. Measured on a
   // headless sway on a loaded two-core machine (see the README).
   int readyMs = 300;
@@ -102,6 +109,10 @@ class WaylandKeyboard : public KeyboardTarget {
   char16_t pendingHigh_ = 0;
   int unicodeDown_ = 0;
   bool markerSent_ = false, markerRead_ = false;
+  // The pace: events sent since paceFrom_ (ms) had their time.
+  std::uint64_t paceFrom_ = 0;
+  std::uint64_t paceEvents_ = 0;
+  bool synced_ = false;  // the round trip for the marker as sent is done
   int queued_ = 0;
   int uploads_ = 0;
 };

@@ -48,6 +48,26 @@ TEST_F(WaylandSend, TheNotationArrivesByteForByteInFoot) {
   EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
 }
 
+// Faster than the target reads, keys would fill what the compositor holds
+// for it, and the compositor would disconnect the target: 5,000 characters,
+// half of them with Shift, arrive whole.
+TEST_F(WaylandSend, ALongPieceArrivesWholeInFoot) {
+  TextTarget target(Kind::Foot, "Long Target");
+  ASSERT_TRUE(target.Ready());
+  std::string text, keys;
+  unsigned seed = 12345;
+  for (int i = 0; i < 5000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    char c = static_cast<char>(0x21 + (seed >> 16) % 94);
+    if (c == '/') c = '?';  // the command line's field separator
+    text += c;
+    keys += std::string("+^%~(){}[]").find(c) != std::string::npos ? std::string("{") + c + "}" : std::string(1, c);
+  }
+  Program program({"/Long Target/" + keys + "/2"});
+  EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
+  EXPECT_TRUE(target.WaitText(text)) << target.Text().size() << " of " << text.size() << " bytes arrived";
+}
+
 TEST_F(WaylandSend, AMissingTargetEndsAOnceRunWithExitCodeOneAndALoopRunGoesOn) {
   {
     Program loop({"/No Such Window 4711/abc/2/loop"});
