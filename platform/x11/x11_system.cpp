@@ -2,13 +2,11 @@
 
 #include <X11/Xlib.h>
 
-#include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 #include "platform/activation.h"
@@ -59,15 +57,6 @@ AppInfo CurrentAppInfo(int argc, const char* const* argv) {
   info.command = JoinedArguments(argc, argv);
   info.shellCommandLine = true;
   return info;
-}
-
-std::string WaylandNotice() {
-  const char* session = std::getenv("XDG_SESSION_TYPE");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  bool isWayland = (session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland);
-  if (!isWayland) return {};
-  return "Strumlet: this is a Wayland session; Strumlet runs through XWayland and can find, activate and type into "
-         "X11 windows only.";
 }
 
 }  // namespace rt::x11

@@ -70,4 +70,47 @@ TEST_F(WaylandForms, TheWindowListListsNativeWindowsAndPickingOneTypesIntoIt) {
   EXPECT_EQ(other.Text(), "");
 }
 
+// The message box as Ctrl+C copies it: title, text and buttons between
+// rules, as on Windows.
+std::string CopiedBox(const std::string& text) {
+  const std::string rule = "---------------------------\n";
+  return rule + "Strumlet\n" + rule + text + "\n" + rule + "OK   \n" + rule;
+}
+
+TEST_F(WaylandForms, AnArgumentErrorShowsHelpAndMessageAndTheOnceRunEndsWithExitCodeTwo) {
+  for (const char* arguments : {"/Some window/keys/", "/Some window/keys/abc"}) {
+    SCOPED_TRACE(arguments);
+    Program program({arguments});
+    auto box = program.AwaitTitle("Strumlet");
+    ASSERT_TRUE(box.has_value()) << "the message box";
+    EXPECT_TRUE(program.AwaitTitle("Help").has_value()) << "the help window is shown beside the message";
+    ASSERT_TRUE(Sway::Focus(box->id));
+    strumlet::wayland_e2e::Run("wl-copy --clear");
+    UserKeyboard::Key("c", {"ctrl"});
+    EXPECT_TRUE(WaitFor([&] {
+      return Clipboard() == CopiedBox("Error in arguments (parameters). Please read help file!");
+    })) << Clipboard().value_or("<nothing>");
+    ASSERT_TRUE(Sway::Focus(box->id));
+    UserKeyboard::Key("Return");
+    EXPECT_EQ(program.WaitExit(), 2);
+  }
+}
+
+// The services the program starts on, and what it says when it cannot.
+TEST_F(WaylandForms, AForcedBackendThatCannotStartEndsWithExitCodeThreeAndSaysWhy) {
+  const struct {
+    std::vector<std::string> environment;
+    const char* says;
+  } cases[] = {
+      {{"STRUMLET_BACKEND=x11", "DISPLAY="}, "Strumlet: cannot open the X display"},
+      {{"STRUMLET_BACKEND=wayland", "WAYLAND_DISPLAY=/nonexistent/wayland-9"}, "Strumlet: cannot connect to the Wayland compositor"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    Program program({"/Some window/keys/2"}, c.environment);
+    EXPECT_EQ(program.WaitExit(), 3);
+    EXPECT_NE(program.Errors().find(c.says), std::string::npos) << program.Errors();
+  }
+}
+
 }  // namespace
