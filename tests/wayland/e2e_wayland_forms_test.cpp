@@ -92,6 +92,10 @@ TEST_F(WaylandForms, AnArgumentErrorShowsHelpAndMessageAndTheOnceRunEndsWithExit
     })) << Clipboard().value_or("<nothing>");
     ASSERT_TRUE(Sway::Focus(box->id));
     UserKeyboard::Key("Return");
+    const long boxId = box->id;
+    EXPECT_TRUE(WaitFor([&] { return !Sway::Find([&](const SwayWindow& w) { return w.id == boxId; }); }, 20s))
+        << "Return closed the message box";
+    EXPECT_TRUE(program.AwaitMain(20s).has_value() || !program.Running()) << "the main window follows the message";
     EXPECT_EQ(program.WaitExit(), 2);
   }
 }
