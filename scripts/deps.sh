@@ -13,6 +13,13 @@ for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev 
          xclip xsel python3-gi gir1.2-gtk-3.0; do
   have_pkg "$p" || need+=("$p")
 done
+# The Wayland edition: its build (libwayland, libxkbcommon, Qt's Wayland
+# platform) and its tests on a headless sway (foot, a GTK 3 editor through
+# Python, wtype for the benchmark, wl-clipboard, grim for screenshots).
+for p in libwayland-dev libxkbcommon-dev qt6-wayland sway foot wtype grim wl-clipboard jq python3-gi \
+         gir1.2-gtk-3.0; do
+  have_pkg "$p" || need+=("$p")
+done
 # 32-bit Wine needs the i386 architecture before it can be installed.
 wine_pkgs=(wine wine32:i386 wine64)
 for p in "${wine_pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done

@@ -4,11 +4,12 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 STARTED_PIDS=()
+STARTED_DIRS=()
 
 log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 
 cleanup() {
-  local pid
+  local pid dir
   if [ -n "${WINEPREFIX:-}" ] && command -v wineserver >/dev/null 2>&1; then
     # Ends the Wine server of this script's own prefix (and the programs in it).
     wineserver -k >/dev/null 2>&1 || true
@@ -21,6 +22,8 @@ cleanup() {
     wait "$pid" 2>/dev/null || true
   done
   STARTED_PIDS=()
+  for dir in "${STARTED_DIRS[@]}"; do rm -rf "$dir"; done
+  STARTED_DIRS=()
 }
 
 # Starts Xvfb on a free display, with openbox for window frames, and exports
@@ -130,4 +133,48 @@ SHIM
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   # Start the prefix's services before any test runs.
   wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# --- Wayland: a headless sway ------------------------------------------------
+
+# The unprivileged user that runs the test compositor: sway refuses to run as
+# root.
+SWAY_USER=strumlet-sway
+
+# Starts a headless sway (no screen, no input device, no XWayland) as
+# $SWAY_USER with a runtime folder of its own, and exports WAYLAND_DISPLAY
+# (an absolute path), SWAYSOCK and, for this script's own clients, an
+# XDG_RUNTIME_DIR of theirs. The output is 1280x1024 as the X display's.
+start_sway() {
+  if ! id "$SWAY_USER" >/dev/null 2>&1; then
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$SWAY_USER"
+  fi
+  local dir client config
+  dir=$(mktemp -d /tmp/strumlet-sway.XXXXXX)
+  STARTED_DIRS+=("$dir")
+  chown "$SWAY_USER": "$dir"
+  chmod 0700 "$dir"
+  config="$dir/config"
+  cat >"$config" <<'CONF'
+xwayland disable
+output HEADLESS-1 resolution 1280x1024 position 0 0
+default_border normal
+CONF
+  chown "$SWAY_USER": "$config"
+  setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --clear-groups \
+    env -i PATH=/usr/bin:/bin HOME=/nonexistent XDG_RUNTIME_DIR="$dir" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+    WLR_LIBINPUT_NO_DEVICES=1 sway -c "$config" >"$ROOT/build/sway.log" 2>&1 &
+  STARTED_PIDS+=($!)
+  local tries=0 socket=""
+  until socket=$(compgen -G "$dir/sway-ipc.*.sock") && [ -S "$dir/wayland-1" ] &&
+      SWAYSOCK=$socket swaymsg -t get_outputs >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    if [ $tries -gt 300 ]; then log "sway did not start (build/sway.log)"; return 1; fi
+    sleep 0.1
+  done
+  client=$(mktemp -d /tmp/strumlet-wlclient.XXXXXX)
+  STARTED_DIRS+=("$client")
+  chmod 0700 "$client"
+  export WAYLAND_DISPLAY="$dir/wayland-1" SWAYSOCK="$socket" XDG_RUNTIME_DIR="$client"
+  log "headless sway: WAYLAND_DISPLAY=$WAYLAND_DISPLAY"
 }

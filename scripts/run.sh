@@ -145,3 +145,32 @@ else
   log "screenshot: $shots/linux-after-send.png"
   log "screenshots are in $shots"
 fi
+
+# --- The Wayland edition on a headless sway ----------------------------------
+# The same run, native on Wayland: a foot terminal running tee is the text
+# editor, the program chooses its Wayland services (no DISPLAY), and grim
+# takes the screenshots wayland-*.png. Only without a display of the user's.
+if [ "$own_display" = 0 ] && [ "$keep" = 0 ]; then
+  start_sway
+  typed_wl="$ROOT/build/linux/run-typed-wayland.txt"
+  : >"$typed_wl"
+  foot -T "Untitled - Text Editor" sh -c "exec tee -a '$typed_wl'" >/dev/null 2>&1 &
+  STARTED_PIDS+=($!)
+  window_up() { swaymsg -t get_tree | jq -e --arg t "$1" '[.. | objects | select(.name? != null and (.name | test($t)))] | length > 0' >/dev/null; }
+  for _ in $(seq 1 300); do window_up '^Untitled - Text Editor$' && break; sleep 0.1; done
+  log "starting on Wayland: strumlet '$linux_args'"
+  env -u DISPLAY "$ROOT/build/linux/bin/strumlet" "$linux_args" >/dev/null 2>&1 &
+  wl_pid=$!
+  STARTED_PIDS+=($wl_pid)
+  for _ in $(seq 1 300); do window_up '^[0-9-]+ Strumlet$' && break; sleep 0.1; done
+  sleep 0.5  # let it paint the count
+  main_rect=$(swaymsg -t get_tree | jq -r '.. | objects | select(.name? != null and (.name | test("^[0-9-]+ Strumlet$"))) | "\(.rect.x),\(.rect.y) \(.rect.width)x\(.rect.height)"' | head -1)
+  grim -g "$main_rect" "$shots/wayland-main-window.png"
+  grim "$shots/wayland-before-send.png"
+  for _ in $(seq 1 300); do grep -q helloworld "$typed_wl" 2>/dev/null && break; sleep 0.1; done
+  grep -q helloworld "$typed_wl" || log "the Wayland program's first send did not arrive"
+  sleep 0.5  # let foot paint the line tee wrote back
+  grim "$shots/wayland-after-send.png"
+  log "screenshots: $shots/wayland-main-window.png, wayland-before-send.png, wayland-after-send.png"
+fi
+# --- end of the Wayland edition ----------------------------------------------

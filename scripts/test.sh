@@ -26,7 +26,16 @@ QT_QPA_PLATFORM=offscreen ctest --preset linux -R '^QtForms\.'
 
 start_display 0
 log "Linux edition: typing, the program and its package, on the virtual display"
-ctest --preset linux -E '^QtForms\.'
+ctest --preset linux -E '^QtForms\.' -LE wayland
+
+# --- The Wayland edition on a headless sway ---------------------------------
+# Its services and the real program against foot, GTK 3 and Qt 6 windows;
+# without DISPLAY, so that the program chooses its backend as on a Wayland
+# desktop without XWayland.
+start_sway
+log "Wayland edition: the services and the program on a headless sway"
+env -u DISPLAY ctest --preset linux -L wayland
+# --- end of the Wayland edition ----------------------------------------------
 
 # Wine gets a display of its own: nothing the Linux tests leave behind (the
 # window manager's focus history, a window closing late) reaches its tests.

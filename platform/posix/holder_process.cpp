@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -135,6 +136,13 @@ void StreamsToDevNull() {
 }
 
 }  // namespace
+
+std::string ExecutablePath() {
+  char path[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  return std::string(path, static_cast<std::size_t>(n));
+}
 
 bool StartHolder(const HolderStart& start, std::string_view payload) {
   const Clock::time_point deadline = Clock::now() + start.limit;

@@ -52,6 +52,10 @@ struct HolderStart {
 // runs on in a process of its own that the system adopts.
 bool StartHolder(const HolderStart& start, std::string_view payload);
 
+// The path of the running executable ("" if it cannot be read; it ends in
+// " (deleted)" once an upgrade has removed the file).
+std::string ExecutablePath();
+
 // The holder's side, run by the entry point in holder mode. Detaches from
 // the program, reads the payload and calls `serve` with it and with
 // `ready`. `serve` calls `ready()` once it holds the payload: true means the

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/app.h"
@@ -87,6 +88,13 @@ int FormWindow::Dpi() const {
 }
 
 int FormWindow::ToPixels(int twips) const { return TwipsToPixels(twips, Dpi()); }
+
+bool FormWindow::AwaitingScreen() const {
+  if (dead_ || !widget_ || widget_->isMinimized()) return false;
+  if (!widget_->isVisible()) return true;
+  QWindow* window = widget_->windowHandle();
+  return window && !window->isExposed();
+}
 
 void FormWindow::Remove(ControlWidgetPeer* peer) { std::erase(controls_, peer); }
 

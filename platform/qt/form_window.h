@@ -42,6 +42,11 @@ class FormWindow : public FormPeer {
   FormWidget* Widget() const { return widget_; }
   // Unloaded: the widget is hidden and waits to be destroyed.
   bool Dead() const { return dead_; }
+  // The window is about to be on the screen but is not yet: not shown yet,
+  // or shown and not yet exposed (a Wayland compositor maps a window, and
+  // gives it the focus, only once it has the first frame). A minimised
+  // window is not waited for.
+  bool AwaitingScreen() const;
 
   // Logical dots per inch of the form's screen, and twips in its pixels.
   int Dpi() const;

@@ -1,31 +1,73 @@
-// The Linux entry point: the X11 services and the Qt backend under the
-// program.
+// The Linux entry point: the X11 or the Wayland services and the Qt backend
+// under the program.
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/app.h"
 #include "platform/entry.h"
+#include "platform/posix/backend_choice.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_system.h"
+#include "platform/wayland/wl_clipboard.h"
+#include "platform/wayland/wl_windows.h"
 #include "platform/x11/clipboard_holder.h"
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (std::getenv(rt::x11::kClipboardHolderVariable)) return rt::x11::RunClipboardHolder();
-  std::string notice = rt::x11::WaylandNotice();
-  if (!notice.empty()) {
-    std::fprintf(stderr, "%s\n", notice.c_str());
-    // Qt then draws through XWayland too, on the same X server.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
-  }
+  if (std::getenv(rt::wayland::kClipboardHolderVariable)) return rt::wayland::RunClipboardHolder();
   // The argument text is the program's; Qt does not get to take options
   // such as -style out of it.
   rt::AppInfo info = rt::x11::CurrentAppInfo(argc, argv);
-  // The display comes first: without one Qt would abort the process instead
-  // of ending it with the program's own exit code.
-  rt::qt::QtSystem system;
-  if (!system.Connected()) {
-    std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+
+  // The window system's services. Without any, Qt would abort the process
+  // instead of ending it with the program's own exit code.
+  rt::posix::SessionFacts facts;
+  facts.forced = Env("STRUMLET_BACKEND");
+  facts.waylandDisplay = !Env("WAYLAND_DISPLAY").empty();
+  facts.compositor = Env("XDG_CURRENT_DESKTOP");
+  std::unique_ptr<rt::qt::QtWaylandSystem> wayland;
+  if (facts.forced != "x11" && (facts.waylandDisplay || facts.forced == "wayland")) {
+    wayland = std::make_unique<rt::qt::QtWaylandSystem>();
+    facts.waylandConnected = wayland->Connected();
+    for (const rt::wayland::Protocol& p : wayland->Missing()) facts.missing.emplace_back(p.name, p.gives);
+  }
+  std::unique_ptr<rt::qt::QtSystem> x11;
+  if (facts.forced != "wayland" && !(facts.waylandConnected && facts.missing.empty() && facts.forced.empty())) {
+    x11 = std::make_unique<rt::qt::QtSystem>();
+    facts.xDisplay = x11->Connected();
+  }
+  rt::posix::BackendChoice choice = rt::posix::ChooseBackend(facts);
+  if (!choice.notice.empty()) std::fprintf(stderr, "%s\n", choice.notice.c_str());
+  rt::System* system = nullptr;
+  if (choice.backend == rt::posix::Backend::Wayland) {
+    x11.reset();
+    system = wayland.get();
+    // The program's own windows are native Wayland windows.
+    setenv("QT_QPA_PLATFORM", "wayland", 0);
+  } else if (choice.backend == rt::posix::Backend::X11) {
+    wayland.reset();
+    if (!x11) x11 = std::make_unique<rt::qt::QtSystem>();
+    if (!x11->Connected()) {
+      std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", Env("DISPLAY").c_str());
+      return rt::kExitNoWindow;
+    }
+    system = x11.get();
+    // Under a Wayland session Qt draws through XWayland too, on the same X
+    // server as the services.
+    if (facts.waylandDisplay) setenv("QT_QPA_PLATFORM", "xcb", 0);
+  } else {
     return rt::kExitNoWindow;
   }
   // The forms scale themselves: every size is in twips at the screen's DPI.
@@ -35,8 +77,18 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   QApplication application(qtArgc, qtArgv);
+  // The app id of the program's Wayland windows (and its desktop entry's
+  // name): the Wayland window list leaves them out by it.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(rt::wayland::kOwnAppId));
+  std::unique_ptr<QSocketNotifier> events;
+  if (wayland) {
+    // The services' own connection is read whenever the compositor sends
+    // something, while the program waits on the user.
+    events = std::make_unique<QSocketNotifier>(wayland->Fd(), QSocketNotifier::Read);
+    QObject::connect(events.get(), &QSocketNotifier::activated, [&] { wayland->Dispatch(); });
+  }
   rt::qt::QtBackend backend;
-  rt::App app(system, backend, info);
+  rt::App app(*system, backend, info);
   int code = rt::RunProgram(app, [&] { backend.Run(app); });
   app.Idle();
   return code;

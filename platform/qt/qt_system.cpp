@@ -38,7 +38,7 @@ class MessageBox : public QMessageBox {
 
 }  // namespace
 
-void QtSystem::MsgBox(ustring_view prompt, ustring_view title) {
+void ShowMessageBox(ustring_view prompt, ustring_view title) {
   // The program's texts break lines as Windows does.
   QString text = ToQString(prompt);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

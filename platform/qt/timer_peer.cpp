@@ -24,6 +24,8 @@ class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
       if (owner_.Dead()) return;
       grid_.Woken([this] { timer_.UserTick(); });
     });
+    pending_.setSingleShot(true);
+    QObject::connect(&pending_, &QTimer::timeout, &pending_, [this] { Sync(Property::TimerState); });
     Sync(Property::TimerState);
   }
   ~TimerPeer() override { grid_.Stop(); }
@@ -31,8 +33,18 @@ class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
   void Sync(Property what) override {
     if (what != Property::TimerState) return;
     if (timer_.TimerEnabled() && timer_.Interval() > 0 && !owner_.Dead() && timer_.Parent().Loaded()) {
+      // The count starts once the form is on the screen: a window that a
+      // compositor maps after the first tick would take the focus from the
+      // target that tick activated. A form that takes longer than
+      // kScreenWaitMs to show does not hold its timer up any longer.
+      if (!running_ && owner_.AwaitingScreen() && clock_.elapsed() < kScreenWaitMs) {
+        pending_.start(kScreenPollMs);
+        return;
+      }
+      running_ = true;
       grid_.Start(static_cast<std::uint64_t>(timer_.Interval()));
     } else {
+      pending_.stop();
       grid_.Stop();
     }
   }
@@ -45,9 +57,13 @@ class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
   }
   void Cancel() override { wake_.stop(); }
 
+  static constexpr int kScreenWaitMs = 3000;
+  static constexpr int kScreenPollMs = 20;
   Timer& timer_;
   QElapsedTimer clock_;
   QTimer wake_;
+  QTimer pending_;
+  bool running_ = false;
   TickGrid grid_;
 };
 

@@ -2,17 +2,16 @@
 
 #include <X11/Xlib.h>
 
-#include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 #include "platform/activation.h"
 #include "platform/command_text.h"
+#include "platform/posix/holder_process.h"
 #include "platform/x11/clipboard_holder.h"
 #include "platform/x11/x_keyboard.h"
 #include "platform/x11/x11_windows.h"
@@ -42,12 +41,7 @@ void X11System::Sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::string ExecutablePath() {
-  char path[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return {};
-  return std::string(path, static_cast<std::size_t>(n));
-}
+std::string ExecutablePath() { return posix::ExecutablePath(); }
 
 AppInfo CurrentAppInfo(int argc, const char* const* argv) {
   AppInfo info;
@@ -62,15 +56,6 @@ AppInfo CurrentAppInfo(int argc, const char* const* argv) {
   info.command = JoinedArguments(argc, argv);
   info.shellCommandLine = true;
   return info;
-}
-
-std::string WaylandNotice() {
-  const char* session = std::getenv("XDG_SESSION_TYPE");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  bool isWayland = (session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland);
-  if (!isWayland) return {};
-  return "Strumlet: this is a Wayland session; Strumlet runs through XWayland and can find, activate and type into "
-         "X11 windows only.";
 }
 
 }  // namespace rt::x11

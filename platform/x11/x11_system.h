@@ -44,9 +44,5 @@ std::string ExecutablePath();
 // arguments joined with single blanks.
 AppInfo CurrentAppInfo(int argc, const char* const* argv);
 
-// Under a Wayland session the program reaches only the X11 windows of
-// XWayland. Returns the one-line notice to give at start-up, or "" when the
-// session is not Wayland's.
-std::string WaylandNotice();
 
 }  // namespace rt::x11

@@ -1,0 +1,120 @@
+// The real program's windows on a headless sway, driven from outside as a
+// user drives them from the keyboard (the access keys of the buttons, on
+// the test's own keyboard: a seat without a pointer device takes no
+// clicks), what arrived read back from the targets, and the clipboard read
+// by another client after the program has ended.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sway_desktop.h"
+
+namespace {
+
+using namespace strumlet::wayland_e2e;
+
+std::string ComposedLine(const std::string& arguments) { return std::string(STRUMLET_EXE) + " '" + arguments + "'"; }
+
+class WaylandForms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Sway::Ready()) GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+  }
+};
+
+TEST_F(WaylandForms, TheComposedLineIsCopiedAndOutlivesTheProgram) {
+  const std::string line = ComposedLine("/Nothing Here 4711 /x /600 /persist");
+  strumlet::wayland_e2e::Run("wl-copy --clear");
+  ASSERT_FALSE(Clipboard().has_value()) << "the clipboard is empty to begin with";
+  {
+    Program program({"/Nothing Here 4711/x/600/persist"});
+    auto main = program.AwaitMain();
+    ASSERT_TRUE(main.has_value());
+    ASSERT_TRUE(Sway::Focus(main->id));
+    UserKeyboard::Key("m", {"alt"});
+    auto isBox = [&](const SwayWindow& w) { return w.pid == program.Pid() && w.id != main->id && w.title == "Strumlet"; };
+    auto box = Sway::Await(isBox);
+    ASSERT_TRUE(box.has_value()) << "the message box";
+    ASSERT_TRUE(Sway::Focus(box->id));
+    UserKeyboard::Key("Return");
+    ASSERT_TRUE(WaitFor([&] { return !Sway::Find(isBox); }));
+    EXPECT_TRUE(WaitFor([&] { return Clipboard() == line; })) << Clipboard().value_or("<nothing>");
+    ASSERT_TRUE(Sway::Focus(main->id));
+    UserKeyboard::Key("Escape", {"shift"});
+    EXPECT_EQ(program.WaitExit(), 0) << "Shift+Esc closes the program";
+  }
+  EXPECT_EQ(Clipboard(), line) << "read after the program has ended";
+}
+
+TEST_F(WaylandForms, TheWindowListListsNativeWindowsAndPickingOneTypesIntoIt) {
+  TextTarget other(TextTarget::Kind::Foot, "Other window");
+  ASSERT_TRUE(other.Ready());
+  const std::string caption = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93 \xCE\xA9";
+  TextTarget picked(TextTarget::Kind::Gtk, caption);
+  ASSERT_TRUE(picked.Ready());
+  Program program({"/Nothing Here 4711/picked/600"});
+  auto main = program.AwaitMain();
+  ASSERT_TRUE(main.has_value());
+  ASSERT_TRUE(Sway::Focus(main->id));
+  UserKeyboard::Key("l", {"alt"});
+  auto list = program.AwaitTitle("Window list");
+  ASSERT_TRUE(list.has_value());
+  // The first entry is the window activated last: the GTK editor.
+  ASSERT_TRUE(Sway::Focus(list->id));
+  UserKeyboard::Key("Home");
+  // Send Now: the Once run activates the picked caption, types, and ends.
+  ASSERT_TRUE(Sway::Focus(main->id));
+  UserKeyboard::Key("s", {"alt"});
+  EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
+  EXPECT_TRUE(picked.WaitText("picked")) << picked.Text();
+  EXPECT_EQ(other.Text(), "");
+}
+
+// The message box as Ctrl+C copies it: title, text and buttons between
+// rules, as on Windows.
+std::string CopiedBox(const std::string& text) {
+  const std::string rule = "---------------------------\n";
+  return rule + "Strumlet\n" + rule + text + "\n" + rule + "OK   \n" + rule;
+}
+
+TEST_F(WaylandForms, AnArgumentErrorShowsHelpAndMessageAndTheOnceRunEndsWithExitCodeTwo) {
+  for (const char* arguments : {"/Some window/keys/", "/Some window/keys/abc"}) {
+    SCOPED_TRACE(arguments);
+    Program program({arguments});
+    auto box = program.AwaitTitle("Strumlet");
+    ASSERT_TRUE(box.has_value()) << "the message box";
+    EXPECT_TRUE(program.AwaitTitle("Help").has_value()) << "the help window is shown beside the message";
+    ASSERT_TRUE(Sway::Focus(box->id));
+    strumlet::wayland_e2e::Run("wl-copy --clear");
+    UserKeyboard::Key("c", {"ctrl"});
+    EXPECT_TRUE(WaitFor([&] {
+      return Clipboard() == CopiedBox("Error in arguments (parameters). Please read help file!");
+    })) << Clipboard().value_or("<nothing>");
+    ASSERT_TRUE(Sway::Focus(box->id));
+    UserKeyboard::Key("Return");
+    const long boxId = box->id;
+    EXPECT_TRUE(WaitFor([&] { return !Sway::Find([&](const SwayWindow& w) { return w.id == boxId; }); }, 20s))
+        << "Return closed the message box";
+    EXPECT_TRUE(program.AwaitMain(20s).has_value() || !program.Running()) << "the main window follows the message";
+    EXPECT_EQ(program.WaitExit(), 2);
+  }
+}
+
+// The services the program starts on, and what it says when it cannot.
+TEST_F(WaylandForms, AForcedBackendThatCannotStartEndsWithExitCodeThreeAndSaysWhy) {
+  const struct {
+    std::vector<std::string> environment;
+    const char* says;
+  } cases[] = {
+      {{"STRUMLET_BACKEND=x11", "DISPLAY="}, "Strumlet: cannot open the X display"},
+      {{"STRUMLET_BACKEND=wayland", "WAYLAND_DISPLAY=/nonexistent/wayland-9"}, "Strumlet: cannot connect to the Wayland compositor"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    Program program({"/Some window/keys/2"}, c.environment);
+    EXPECT_EQ(program.WaitExit(), 3);
+    EXPECT_NE(program.Errors().find(c.says), std::string::npos) << program.Errors();
+  }
+}
+
+}  // namespace
