@@ -3,7 +3,31 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/text.h"
+
 namespace rt::x11 {
+
+std::vector<SpareUse> SpareUses(const std::vector<InputEvent>& events) {
+  std::vector<SpareUse> uses;
+  int shifts = 0;
+  char16_t high = 0;
+  for (const InputEvent& e : events) {
+    if (!e.unicode) {
+      if (e.vk == kVkShift || e.vk == kVkLShift || e.vk == kVkRShift) shifts = std::max(0, shifts + (e.up ? -1 : 1));
+      continue;
+    }
+    if (e.up) continue;
+    char16_t unit = static_cast<char16_t>(e.code);
+    if (IsHighSurrogate(unit)) {
+      high = unit;
+      continue;
+    }
+    char32_t cp = IsLowSurrogate(unit) && high ? CombineSurrogates(high, unit) : unit;
+    high = 0;
+    uses.push_back({cp, shifts > 0});
+  }
+  return uses;
+}
 
 int FittingLevel(const std::array<char32_t, 2>& key, char32_t cp, bool shifted) {
   if (cp == 0) return -1;

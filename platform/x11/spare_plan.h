@@ -18,6 +18,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/key_typer.h"
+
 namespace rt::x11 {
 
 // One character typed on a spare keycode, in the order of the piece.
@@ -25,6 +27,10 @@ struct SpareUse {
   char32_t cp = 0;
   bool shifted = false;  // the script holds Shift when it is typed
 };
+
+// The characters that a piece's events type as characters (not keys), in
+// order, each with whether a Shift of the script is down when it is typed.
+std::vector<SpareUse> SpareUses(const std::vector<InputEvent>& events);
 
 // What each spare keycode holds: the character at each level (0 for none).
 using SpareLayout = std::vector<std::array<char32_t, 2>>;

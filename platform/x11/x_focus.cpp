@@ -121,4 +121,22 @@ void FocusTracker::OnEvent(const XEvent& event) {
   }
 }
 
+void FocusHold::Begin(const KeyFocus& start) {
+  start_ = start;
+  awaySince_ = 0;
+  lastCheck_ = 0;
+}
+
+bool FocusHold::StaysPut(std::uint64_t nowMs) {
+  if (lastCheck_ && nowMs - lastCheck_ < 10) return true;
+  lastCheck_ = nowMs;
+  bool exists = tracker_.Exists(static_cast<Window>(start_.window));
+  if (SameTarget(start_, tracker_.Focus(), exists)) {
+    awaySince_ = 0;
+    return true;
+  }
+  if (!awaySince_) awaySince_ = nowMs;
+  return exists && nowMs - awaySince_ < kFocusGraceMs;
+}
+
 }  // namespace rt::x11

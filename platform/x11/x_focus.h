@@ -8,6 +8,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <set>
 
 #include "platform/key_typer.h"
@@ -42,6 +43,24 @@ class FocusTracker {
   KeyFocus result_;
   bool pings_ = false;
   std::set<Window> watched_, destroyed_;
+};
+
+// Whether the keys still go where a piece began, for the waits inside the
+// keyboard: the typer's rule (SameTarget, and a grace of kFocusGraceMs for
+// a focus that is elsewhere), looked at every few milliseconds.
+class FocusHold {
+ public:
+  explicit FocusHold(FocusTracker& tracker) : tracker_(tracker) {}
+  void Begin(const KeyFocus& start);
+  const KeyFocus& Start() const { return start_; }
+  // False once the keys can no longer go there.
+  bool StaysPut(std::uint64_t nowMs);
+
+ private:
+  FocusTracker& tracker_;
+  KeyFocus start_;
+  std::uint64_t awaySince_ = 0;
+  std::uint64_t lastCheck_ = 0;
 };
 
 }  // namespace rt::x11

@@ -9,27 +9,19 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/app.h"
 #include "platform/errors.h"
 #include "platform/text.h"
 #include "platform/x11/bound_keys.h"
+#include "platform/x11/keyboard_locks.h"
 #include "platform/x11/keyboard_watchdog.h"
 #include "platform/x11/send_signals.h"
 #include "platform/x11/spare_keys.h"
 #include "platform/x11/x11_errors.h"
 #include "platform/x11/x_focus.h"
 #include "platform/x11/x_keymap.h"
+#include "platform/x11/xtest_keys.h"
 
 namespace rt::x11 {
-
-namespace {
-
-constexpr unsigned kAllMods = 0xFF;
-// Shift as the typer presses it (the notation's +, and Shift for a
-// character on the upper level), and the right Shift.
-constexpr std::uint16_t kVkShiftKey = 0x10;
-
-}  // namespace
 
 struct XKeyboard::State {
   KeyboardOptions options;
@@ -42,55 +34,42 @@ struct XKeyboard::State {
   std::unique_ptr<SpareKeys> spares;
   std::unique_ptr<ReadBarrier> barrier;
   std::unique_ptr<FocusTracker> focus;
+  std::unique_ptr<KeyboardLocks> locks;
+  std::unique_ptr<XTestKeys> keys;
   int xkbEvent = 0;
   bool lost = false;
   std::string refusal;  // why keys are refused (presses only; releases always go)
 
-  // Keycodes pressed through XTest and not yet released; the empty keycode
-  // tapped as the mask key.
-  std::vector<int> pressed;
-  int mask = 0;
+  int mask = 0;  // the empty keycode tapped as the mask key
   char16_t pendingHigh = 0;
   struct {
-    int keycode = 0;
-    int level = 0;
+    SpareKeys::Slot slot;
     bool addedShift = false;
     std::vector<int> liftedShifts;
   } unicodeDown;
-
-  // The group the send types in; the locks and the locked group to put
-  // back (-1: the group was never changed here).
-  int group = 0;
-  unsigned userLocked = 0;
-  int userGroup = -1;
-  bool trackState = false;
   // What the keymap gives every key but the spares, in the send's group:
   // a change of it by another client stops the send.
   std::vector<KeySym> fingerprint;
+  bool started = false;
 
-  // The focus when the piece began, and since when it has been elsewhere
-  // (for the waits inside Inject).
-  KeyFocus startFocus;
-  std::uint64_t awaySince = 0;
-  std::uint64_t lastFocusCheck = 0;
+  std::unique_ptr<FocusHold> hold;  // the focus when the piece began
 
   bool markerSent = false, markerRead = false;
 
   void Pump();
   void OnXkb(const XEvent& ev);
-  void OnState(const XkbStateNotifyEvent& st);
   void ForeignKeymapChange();
-  std::vector<KeySym> Fingerprint() const;
+  std::vector<KeySym> Fingerprint() const {
+    return keymap->Fingerprint(locks->Group(), [this](int kc) { return kc == mask || spares->IsSpare(kc); });
+  }
   void FindSpares();
-  void Fake(int kc, bool down);
-  void ReleaseAll();
-  bool ShiftHeld() const;
-  std::vector<int> Shifts() const;
-  bool Go();
+  int ShiftKey() const { return keymap->KeycodeOf(kVkShift, locks->Group()); }
+  std::vector<int> Shifts() const { return keys->DownAmong({ShiftKey(), PositionOf(kVkRShift)}); }
+  bool Go() { return !SendSignals::Caught() && !lost && FocusStaysPut(); }
   bool FocusStaysPut();
   bool AwaitRead(std::uint64_t upTo);
   bool TypeCharacter(char32_t cp);
-  void PutBackLocks();
+  void ReleaseCharacter();
 };
 
 void XKeyboard::State::Pump() {
@@ -110,7 +89,7 @@ void XKeyboard::State::Pump() {
 void XKeyboard::State::OnXkb(const XEvent& ev) {
   const auto& xe = reinterpret_cast<const XkbEvent&>(ev);
   if (xe.any.xkb_type == XkbStateNotify) {
-    OnState(xe.state);
+    locks->OnState(xe.state);
   } else if (xe.any.xkb_type == XkbMapNotify) {
     // A change of the spare keycodes alone is one of our own bindings.
     auto mine = [&](int first, int count) {
@@ -127,24 +106,9 @@ void XKeyboard::State::OnXkb(const XEvent& ev) {
   }
 }
 
-void XKeyboard::State::OnState(const XkbStateNotifyEvent& st) {
-  if (!trackState) return;
-  // Someone locked a modifier or switched the group during the send: undone
-  // for the send, put back at its end.
-  if (st.locked_mods != 0) {
-    userLocked = st.locked_mods;
-    XkbLockModifiers(dpy, XkbUseCoreKbd, kAllMods, 0);
-  }
-  if (st.group != group) {
-    userGroup = st.locked_group;
-    XkbLockGroup(dpy, XkbUseCoreKbd, static_cast<unsigned>(group));
-  }
-  if (st.locked_mods != 0 || st.group != group) {
-    watchdog->Locks(userLocked, userGroup);
-    XFlush(dpy);
-  }
-}
-
+// Another client changed the keymap (or the core keyboard became another
+// device): the spares are checked and found afresh; if what the keys type
+// changed during the send, the send stops.
 void XKeyboard::State::ForeignKeymapChange() {
   if (!keymap->Read()) {
     refusal = "the X server gave no keymap";
@@ -152,21 +116,11 @@ void XKeyboard::State::ForeignKeymapChange() {
   }
   spares->Verify();
   FindSpares();
-  if (!trackState) {
+  if (!started) {
     fingerprint = Fingerprint();
   } else if (Fingerprint() != fingerprint && refusal.empty()) {
     refusal = "another program changed the keymap during the send";
   }
-}
-
-std::vector<KeySym> XKeyboard::State::Fingerprint() const {
-  std::vector<KeySym> syms;
-  for (int kc = 8; kc <= 255; ++kc) {
-    bool spare = kc == mask || spares->IsSpare(kc);
-    syms.push_back(spare ? NoSymbol : keymap->SymAt(kc, group, false));
-    syms.push_back(spare ? NoSymbol : keymap->SymAt(kc, group, true));
-  }
-  return syms;
 }
 
 void XKeyboard::State::FindSpares() {
@@ -184,46 +138,9 @@ void XKeyboard::State::FindSpares() {
   spares->Claim(claim);
 }
 
-void XKeyboard::State::Fake(int kc, bool down) {
-  if (down) watchdog->MayPress(kc);
-  XTestFakeKeyEvent(dpy, static_cast<unsigned>(kc), down ? True : False, CurrentTime);
-  auto it = std::find(pressed.begin(), pressed.end(), kc);
-  if (down && it == pressed.end()) pressed.push_back(kc);
-  if (!down && it != pressed.end()) pressed.erase(it);
-  barrier->Count();
-}
-
-void XKeyboard::State::ReleaseAll() {
-  while (!pressed.empty()) Fake(pressed.back(), false);
-}
-
-std::vector<int> XKeyboard::State::Shifts() const {
-  std::vector<int> down;
-  int left = keymap->KeycodeOf(kVkShiftKey, group), right = PositionOf(kVkRShift);
-  for (int kc : pressed) {
-    if (kc == left || kc == right) down.push_back(kc);
-  }
-  return down;
-}
-
-bool XKeyboard::State::ShiftHeld() const { return !Shifts().empty(); }
-
-// Whether a wait inside the keyboard may go on: no signal, a connection,
-// and the focus where the piece began (or away for less than the grace).
-bool XKeyboard::State::Go() { return !SendSignals::Caught() && !lost && FocusStaysPut(); }
-
 bool XKeyboard::State::FocusStaysPut() {
-  std::uint64_t now = NowMs();
-  if (now - lastFocusCheck < 10) return true;
-  lastFocusCheck = now;
   Pump();
-  bool exists = focus->Exists(static_cast<Window>(startFocus.window));
-  if (SameTarget(startFocus, focus->Focus(), exists)) {
-    awaySince = 0;
-    return true;
-  }
-  if (!awaySince) awaySince = now;
-  if (exists && now - awaySince < kFocusGraceMs) return true;
+  if (hold->StaysPut(NowMs())) return true;
   refusal = "the keyboard focus left the window";
   return false;
 }
@@ -234,34 +151,34 @@ bool XKeyboard::State::AwaitRead(std::uint64_t upTo) {
 }
 
 bool XKeyboard::State::TypeCharacter(char32_t cp) {
-  auto slot = spares->SlotFor(cp, ShiftHeld(), [this](std::uint64_t upTo) { return AwaitRead(upTo); });
+  std::vector<int> shifts = Shifts();
+  auto slot = spares->SlotFor(cp, !shifts.empty(), [this](std::uint64_t upTo) { return AwaitRead(upTo); });
   barrier->BindingsMade(spares->TakeRequests());
   if (!slot) {
     if (refusal.empty()) refusal = spares->Why();
     return false;
   }
-  unicodeDown = {};
-  std::vector<int> shifts = Shifts();
+  unicodeDown = {*slot, false, {}};
   if (slot->level == 1 && shifts.empty()) {
-    Fake(keymap->KeycodeOf(kVkShiftKey, group), true);
+    keys->Press(ShiftKey());
     unicodeDown.addedShift = true;
   } else if (slot->level == 0 && !shifts.empty()) {
     // Off the plan only: the lower level under the script's Shift.
-    for (int kc : shifts) Fake(kc, false);
+    for (int kc : shifts) keys->Release(kc);
     unicodeDown.liftedShifts = shifts;
   }
-  unicodeDown.keycode = slot->keycode;
-  unicodeDown.level = slot->level;
-  Fake(slot->keycode, true);
+  keys->Press(slot->keycode);
   spares->Used(*slot, barrier->Sent());
   return true;
 }
 
-void XKeyboard::State::PutBackLocks() {
-  Pump();
-  trackState = false;
-  XkbLockModifiers(dpy, XkbUseCoreKbd, kAllMods, userLocked);
-  if (userGroup >= 0) XkbLockGroup(dpy, XkbUseCoreKbd, static_cast<unsigned>(userGroup));
+void XKeyboard::State::ReleaseCharacter() {
+  if (!unicodeDown.slot.keycode) return;
+  keys->Release(unicodeDown.slot.keycode);
+  spares->Used(unicodeDown.slot, barrier->Sent());
+  if (unicodeDown.addedShift) keys->Release(ShiftKey());
+  for (int kc : unicodeDown.liftedShifts) keys->Press(kc);
+  unicodeDown = {};
 }
 
 namespace {
@@ -299,6 +216,9 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
   s.spares = std::make_unique<SpareKeys>(s.dpy, s.owner, *s.watchdog);
   s.barrier = std::make_unique<ReadBarrier>(s.dpy, options.times, [&s] { s.Pump(); });
   s.focus = std::make_unique<FocusTracker>(s.dpy);
+  s.hold = std::make_unique<FocusHold>(*s.focus);
+  s.locks = std::make_unique<KeyboardLocks>(s.dpy, *s.watchdog);
+  s.keys = std::make_unique<XTestKeys>(s.dpy, *s.watchdog, *s.barrier);
 
   // Ping replies go to the root window, sent with the structure mask by some
   // toolkits (Qt) and the substructure mask by others (GTK, Chromium, as the
@@ -320,35 +240,31 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
   // tapped key is an empty one, so that it types nothing and leaves a Shift
   // the user holds alone; no client needs to have read it.
   if (s.mask) {
-    s.Fake(s.mask, true);
-    s.Fake(s.mask, false);
+    s.keys->Press(s.mask);
+    s.keys->Release(s.mask);
   }
-  XkbStateRec st{};
-  XkbGetState(s.dpy, XkbUseCoreKbd, &st);
-  s.group = st.group;
-  s.userLocked = st.locked_mods;
-  s.watchdog->Locks(s.userLocked, -1);
-  if (s.userLocked) XkbLockModifiers(s.dpy, XkbUseCoreKbd, kAllMods, 0);
-  XSync(s.dpy, False);
+  s.locks->Lift();
   s.Pump();
   s.fingerprint = s.Fingerprint();
-  s.trackState = true;
+  s.locks->Follow();
+  s.started = true;
   s.barrier->AllRead();
-  s.startFocus = s.focus->Focus();
+  s.hold->Begin(s.focus->Focus());
   s.barrier->SetPingWindow(s.focus->PingClient());
 }
 
 XKeyboard::~XKeyboard() {
   State& s = *s_;
   if (!s.lost) {
-    s.ReleaseAll();
+    s.keys->ReleaseAll();
     // Bindings are cleared once the target has read the events that use them
     // (bounded: a target that stopped reading gets them cleared anyway).
     if (s.spares->AnyBound() && s.barrier->ReadBy(s.barrier->BindingGuard()) < s.spares->LastUse()) {
       s.barrier->BindingBarrier(static_cast<std::uint64_t>(s.barrier->LongestGuard()) + 2000, [&s] { return !s.lost; });
     }
     s.spares->Revert();
-    s.PutBackLocks();
+    s.Pump();
+    s.locks->PutBack();
     XSync(s.dpy, False);
   }
   if (s.lost) {
@@ -367,7 +283,7 @@ KeyOutput XKeyboard::Translate(std::uint16_t vk, bool shift) {
   if (!IsCharacterKey(vk) && vk != 0x09 && vk != 0x0D) return out;
   int kc = PositionOf(vk);
   if (!kc || kc == s_->mask || s_->spares->IsSpare(kc)) return out;
-  KeySym sym = s_->keymap->SymAt(kc, s_->group, shift);
+  KeySym sym = s_->keymap->SymAt(kc, s_->locks->Group(), shift);
   if (IsDeadKeysym(sym)) {
     out.dead = true;
     return out;
@@ -378,7 +294,7 @@ KeyOutput XKeyboard::Translate(std::uint16_t vk, bool shift) {
 
 std::uint16_t XKeyboard::ScanCode(std::uint16_t vk) {
   if (vk == kVkMask) return static_cast<std::uint16_t>(s_->mask);
-  int kc = s_->keymap->KeycodeOf(vk, s_->group);
+  int kc = s_->keymap->KeycodeOf(vk, s_->locks->Group());
   // A spare keycode types this send's characters, not the key.
   return s_->spares->IsSpare(kc) ? 0 : static_cast<std::uint16_t>(kc);
 }
@@ -394,31 +310,13 @@ bool XKeyboard::CapsLockOn() { return false; }
 
 void XKeyboard::Prepare(const std::vector<InputEvent>& events) {
   State& s = *s_;
-  std::vector<SpareUse> uses;
-  int shifts = 0;
-  char16_t high = 0;
-  for (const InputEvent& e : events) {
-    if (!e.unicode) {
-      if (e.vk == kVkShiftKey || e.vk == kVkLShift || e.vk == kVkRShift) shifts = std::max(0, shifts + (e.up ? -1 : 1));
-      continue;
-    }
-    if (e.up) continue;
-    char16_t unit = static_cast<char16_t>(e.code);
-    if (IsHighSurrogate(unit)) {
-      high = unit;
-      continue;
-    }
-    char32_t cp = IsLowSurrogate(unit) && high ? CombineSurrogates(high, unit) : unit;
-    high = 0;
-    uses.push_back({cp, shifts > 0});
-  }
-  s.spares->Plan(uses);
+  std::vector<SpareUse> uses = SpareUses(events);
   if (!uses.empty() && !s.spares->Any() && s.refusal.empty()) {
     s.refusal = "no keycode of the keymap is free for the characters that no key types (every keycode holds a key "
                 "or another program's binding)";
   }
-  s.startFocus = Focus();
-  s.awaySince = 0;
+  s.spares->Plan(std::move(uses));
+  s.hold->Begin(Focus());
 }
 
 std::size_t XKeyboard::Inject(const std::vector<InputEvent>& events) {
@@ -441,12 +339,8 @@ std::size_t XKeyboard::Inject(const std::vector<InputEvent>& events) {
           s.pendingHigh = 0;
         }
         if (!s.TypeCharacter(cp)) break;
-      } else if (s.unicodeDown.keycode) {
-        s.Fake(s.unicodeDown.keycode, false);
-        s.spares->Used({s.unicodeDown.keycode, s.unicodeDown.level}, s.barrier->Sent());
-        if (s.unicodeDown.addedShift) s.Fake(s.keymap->KeycodeOf(kVkShiftKey, s.group), false);
-        for (int kc : s.unicodeDown.liftedShifts) s.Fake(kc, true);
-        s.unicodeDown = {};
+      } else {
+        s.ReleaseCharacter();
       }
     } else if (e.vk == kVkMarker) {
       // The marker is no key here: its state is what the barrier has proven.
@@ -454,7 +348,8 @@ std::size_t XKeyboard::Inject(const std::vector<InputEvent>& events) {
     } else {
       int kc = e.code ? e.code : ScanCode(e.vk);
       if (kc <= 0) break;
-      s.Fake(kc, !e.up);
+      if (e.up) s.keys->Release(kc);
+      else s.keys->Press(kc);
     }
     ++done;
   }
@@ -487,7 +382,7 @@ KeyFocus XKeyboard::Focus() {
   KeyFocus now = s.focus->Focus();
   // Keys that go to another window of the program (a dialog) are read
   // there: that window answers the pings.
-  if (SameTarget(s.startFocus, now, true)) s.barrier->SetPingWindow(s.focus->PingClient());
+  if (SameTarget(s.hold->Start(), now, true)) s.barrier->SetPingWindow(s.focus->PingClient());
   return now;
 }
 
@@ -505,38 +400,5 @@ int XKeyboard::Interruption() const { return SendSignals::Caught(); }
 bool XKeyboard::ConnectionLost() const { return s_->lost; }
 
 std::string XKeyboard::Refusal() const { return s_->refusal; }
-
-void SendKeys(ustring_view keys, bool wait, const KeyboardOptions& options) {
-  KeyboardOptions own = options;
-  std::unique_ptr<KeyboardWatchdog> watchdog;
-  if (!own.watchdog) {
-    watchdog = std::make_unique<KeyboardWatchdog>(own.display);
-    own.watchdog = watchdog.get();
-  }
-  int sig = 0;
-  bool lost = false;
-  {
-    XKeyboard keyboard(own);
-    try {
-      TypeKeys(keys, keyboard, wait);
-    } catch (const RuntimeError& e) {
-      sig = keyboard.Interruption();
-      lost = keyboard.ConnectionLost();
-      if (!sig && !lost) {
-        std::string why = keyboard.Refusal().empty() ? e.what() : keyboard.Refusal();
-        std::fprintf(stderr, "Strumlet: the keys were not sent: %s.\n", why.c_str());
-        throw;
-      }
-    }
-    if (!sig) sig = keyboard.Interruption();
-    lost = lost || keyboard.ConnectionLost();
-  }
-  if (lost) {
-    std::fprintf(stderr, "Strumlet: the connection to the X display was lost.\n");
-    std::fflush(stderr);
-    std::_Exit(kExitNoWindow);
-  }
-  RaiseAgain(sig);
-}
 
 }  // namespace rt::x11

@@ -155,4 +155,14 @@ std::vector<int> Keymap::EmptyKeycodes() const {
   return empty;
 }
 
+std::vector<KeySym> Keymap::Fingerprint(int group, const std::function<bool(int)>& skip) const {
+  std::vector<KeySym> syms;
+  for (int kc = 8; kc <= 255; ++kc) {
+    bool skipped = skip(kc);
+    syms.push_back(skipped ? NoSymbol : SymAt(kc, group, false));
+    syms.push_back(skipped ? NoSymbol : SymAt(kc, group, true));
+  }
+  return syms;
+}
+
 }  // namespace rt::x11

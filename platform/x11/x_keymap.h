@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -57,6 +58,9 @@ class Keymap {
   // Keycodes that carry no keysym in any group, highest first (only those
   // the core protocol can rebind: up to 255).
   std::vector<int> EmptyKeycodes() const;
+  // What every keycode but the skipped ones types in the group, with and
+  // without Shift: two keymaps that type alike have the same fingerprint.
+  std::vector<KeySym> Fingerprint(int group, const std::function<bool(int)>& skip) const;
 
  private:
   Display* display_;
