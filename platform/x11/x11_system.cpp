@@ -17,6 +17,7 @@
 #include "platform/command_text.h"
 #include "platform/x11/clipboard_holder.h"
 #include "platform/x11/keyboard_watchdog.h"
+#include "platform/x11/x11_errors.h"
 #include "platform/x11/x_keyboard.h"
 #include "platform/x11/x11_windows.h"
 #include "strumlet_version.h"
@@ -37,6 +38,7 @@ void ConnectionLost(Display*, void*) {
 
 X11System::X11System() : display_(XOpenDisplay(nullptr)) {
   if (!display_) return;
+  CatchXErrors();
   XSetIOErrorExitHandler(display_, ConnectionLost, nullptr);
   windows_ = std::make_unique<X11Windows>(display_, static_cast<long>(getpid()));
 }
