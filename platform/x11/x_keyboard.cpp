@@ -65,7 +65,7 @@ struct XKeyboard::State {
   void FindSpares();
   int ShiftKey() const { return keymap->KeycodeOf(kVkShift, locks->Group()); }
   std::vector<int> Shifts() const { return keys->DownAmong({ShiftKey(), PositionOf(kVkRShift)}); }
-  bool Go() { return !SendSignals::Caught() && !lost && FocusStaysPut(); }
+  bool Go() { return !SendSignals::Caught() && !lost && refusal.empty() && FocusStaysPut(); }
   bool FocusStaysPut();
   bool AwaitRead(std::uint64_t upTo);
   bool TypeCharacter(char32_t cp);

@@ -22,10 +22,6 @@ namespace {
 
 using namespace strumlet::linux_e2e;
 
-bool IsPrefix(const std::string& part, const std::string& whole) {
-  return part.size() <= whole.size() && whole.compare(0, part.size(), part) == 0;
-}
-
 // Caps Lock on for the test, off again afterwards.
 class CapsLockOn {
  public:
@@ -39,35 +35,6 @@ class CapsLockOn {
  private:
   KeyboardState& keyboard_;
 };
-
-// The program, started to type `script` into the window titled `title` once
-// it appears (Persist), and that window, opened once the program's own main
-// window is up and has had the focus: a main window that a loaded machine
-// maps late would otherwise take the focus back from the target just
-// activated, and get the keys.
-struct Send {
-  Send(const std::string& title, const std::string& script, const std::string& program = STRUMLET_EXE,
-       const std::vector<std::string>& shell = {})
-      : process(Spawn(Command(title, script, program, shell))) {
-    Screen screen;
-    XWindow main = screen.AwaitMain(process.Pid());
-    mainUp = main != 0 && WaitFor([&] { return screen.HasInputFocus(main); }, 45s);
-  }
-  static std::vector<std::string> Command(const std::string& title, const std::string& script,
-                                          const std::string& program, std::vector<std::string> shell) {
-    shell.push_back(program);
-    shell.push_back("/" + title + "/" + script + "/2/persist");
-    return shell;
-  }
-  Process process;
-  bool mainUp = false;
-};
-
-// The send is under way: the target has its beginning, the script's Shift
-// is down and characters are bound.
-bool AwaitMidSend(const Xterm& target, KeyboardState& keyboard) {
-  return WaitFor([&] { return target.Text().size() > 4 && keyboard.ShiftDown() && !keyboard.Record().empty(); }, 60s);
-}
 
 void ExpectKeyboardAsBefore(KeyboardState& keyboard, const std::string& keymap) {
   EXPECT_TRUE(WaitFor([&] { return keyboard.KeysDown().empty(); }, 20s)) << "keys down: " << keyboard.KeysDown();

@@ -162,6 +162,33 @@ std::u16string OutsideLetters() {
 
 }  // namespace
 
+namespace {
+
+std::vector<std::string> SendCommand(const std::string& title, const std::string& script, const std::string& program,
+                                     std::vector<std::string> shell) {
+  shell.push_back(program);
+  shell.push_back("/" + title + "/" + script + "/2/persist");
+  return shell;
+}
+
+}  // namespace
+
+Send::Send(const std::string& title, const std::string& script, const std::string& program,
+           const std::vector<std::string>& shell, const std::string& errorFile)
+    : process(Spawn(SendCommand(title, script, program, shell), {}, errorFile)) {
+  Screen screen;
+  XWindow main = screen.AwaitMain(process.Pid());
+  mainUp = main != 0 && WaitFor([&] { return screen.HasInputFocus(main); }, 45s);
+}
+
+bool AwaitMidSend(const TextTarget& target, KeyboardState& keyboard) {
+  return WaitFor([&] { return target.Text().size() > 4 && keyboard.ShiftDown() && !keyboard.Record().empty(); }, 60s);
+}
+
+bool IsPrefix(const std::string& part, const std::string& whole) {
+  return part.size() <= whole.size() && whole.compare(0, part.size(), part) == 0;
+}
+
 std::string ShiftedOutsideScript() { return "+(ab" + rt::ToUtf8(OutsideLetters()) + ")"; }
 
 std::string ShiftedOutsideText() { return "AB" + rt::ToUtf8(OutsideLetters()); }

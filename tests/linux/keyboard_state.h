@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop.h"
+
 struct _XDisplay;
 
 namespace strumlet::linux_e2e {
@@ -58,5 +60,25 @@ unsigned long UnicodeKeysym(char32_t cp);
 std::string ShiftedOutsideScript();
 // What a raw xterm reads for it.
 std::string ShiftedOutsideText();
+
+// The program, started to type `script` into the window titled `title` once
+// it appears (Persist), and the window opened after that: the program's own
+// main window is up and has had the focus first. (A main window that a
+// loaded machine maps late takes the focus back from a target just
+// activated, and gets the keys.) `shell` runs the program (a shell command
+// line whose $0 and $1 are the program and its argument text); its standard
+// error goes to `errorFile`.
+struct Send {
+  Send(const std::string& title, const std::string& script, const std::string& program = STRUMLET_EXE,
+       const std::vector<std::string>& shell = {}, const std::string& errorFile = "");
+  Process process;
+  bool mainUp = false;
+};
+
+// The send is under way: the target has its beginning, the script's Shift
+// is down and characters are bound.
+bool AwaitMidSend(const TextTarget& target, KeyboardState& keyboard);
+
+bool IsPrefix(const std::string& part, const std::string& whole);
 
 }  // namespace strumlet::linux_e2e
