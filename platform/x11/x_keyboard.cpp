@@ -51,9 +51,7 @@ struct XKeyboard::State {
   // a change of it by another client stops the send.
   std::vector<KeySym> fingerprint;
   bool started = false;
-
   std::unique_ptr<FocusHold> hold;  // the focus when the piece began
-
   bool markerSent = false, markerRead = false;
 
   void Pump();
@@ -181,13 +179,9 @@ void XKeyboard::State::ReleaseCharacter() {
   unicodeDown = {};
 }
 
-namespace {
-
 // The connection is gone: noted, and Xlib returns to the caller instead of
 // ending the process; the watchdog puts the keyboard back.
-void OnConnectionLost(Display*, void* state) { static_cast<XKeyboard::State*>(state)->lost = true; }
-
-}  // namespace
+static void OnConnectionLost(Display*, void* state) { static_cast<XKeyboard::State*>(state)->lost = true; }
 
 XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State>()) {
   State& s = *s_;
@@ -208,6 +202,7 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
     s.ownWatchdog = std::make_unique<KeyboardWatchdog>(options.display);
     s.watchdog = s.ownWatchdog.get();
   }
+  if (!s.watchdog->Running()) std::fprintf(stderr, "Strumlet: the keyboard watchdog did not start.\n");
   s.signals = std::make_unique<SendSignals>();
   Window root = DefaultRootWindow(s.dpy);
   s.owner = XCreateWindow(s.dpy, root, -1, -1, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent, 0, nullptr);
@@ -345,11 +340,11 @@ std::size_t XKeyboard::Inject(const std::vector<InputEvent>& events) {
     } else if (e.vk == kVkMarker) {
       // The marker is no key here: its state is what the barrier has proven.
       s.markerSent = !e.up;
-    } else {
-      int kc = e.code ? e.code : ScanCode(e.vk);
-      if (kc <= 0) break;
+    } else if (int kc = e.code ? e.code : ScanCode(e.vk); kc > 0) {
       if (e.up) s.keys->Release(kc);
       else s.keys->Press(kc);
+    } else if (e.vk != kVkMask) {
+      break;  // (a full keymap has no mask key: Alt is released without it)
     }
     ++done;
   }
