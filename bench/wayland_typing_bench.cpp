@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
       double s = std::chrono::duration<double>(Clock::now() - start).count();
       return std::make_pair(s, Lost(text, ReadFile(out)));
     };
-    keyboard.Prepare(u"");  // the keyboard is known to clients, as at a send
+    keyboard.Prepare({});  // the keyboard is known to clients, as at a send
     auto [engineS, engineLost] = measure([&] { rt::wayland::SendKeys(keyboard, rt::FromUtf8(notation), true); });
     auto [wtypeS, wtypeLost] = measure([&] {
       setenv("STRUMLET_BENCH_TEXT", text.c_str(), 1);

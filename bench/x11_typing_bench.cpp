@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/text.h"
+#include "platform/x11/keyboard_watchdog.h"
 #include "platform/x11/x_keyboard.h"
 
 namespace {
@@ -121,7 +122,11 @@ int main(int argc, char** argv) {
       // Anything more arrives within the guard of the last read: none expected.
       return std::make_pair(s, Lost(text, got));
     };
-    auto [engineS, engineLost] = measure([&] { rt::x11::SendKeys(rt::FromUtf8(notation), true); });
+    // The program starts its keyboard watchdog once, at its first send.
+    rt::x11::KeyboardWatchdog watchdog("");
+    rt::x11::KeyboardOptions options;
+    options.watchdog = &watchdog;
+    auto [engineS, engineLost] = measure([&] { rt::x11::SendKeys(rt::FromUtf8(notation), true, options); });
     auto [xdoS, xdoLost] = measure([&] {
       std::string cmd = "xdotool type --delay 0 -- \"$STRUMLET_BENCH_TEXT\"";
       setenv("STRUMLET_BENCH_TEXT", text.c_str(), 1);

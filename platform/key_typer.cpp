@@ -265,6 +265,7 @@ void TypeKeys(ustring_view keys, KeyboardTarget& target, bool wait) {
   std::size_t capsOn = events.size();
   if (caps) Tap(events, target, kVkCapital);
   if (events.empty()) return;
+  target.Prepare(events);
 
   PressedKeys pressed;
   std::size_t accepted = 0;  // events the system took, in order

@@ -112,6 +112,10 @@ class KeyboardTarget {
   virtual KeyFocus Focus() { return {}; }
   // Whether a top-level window still exists.
   virtual bool WindowExists(WindowHandle window) { return window != 0; }
+  // The events of a piece, before the first of them goes out: a system that
+  // must set keys up for the characters it types as characters (X11 binds
+  // them to spare keycodes) plans that here.
+  virtual void Prepare(const std::vector<InputEvent>& events) { (void)events; }
 };
 // How long the target may take to read one chunk.
 inline constexpr std::uint64_t kDeliveryLimitMs = 15000;

@@ -2,9 +2,11 @@
 // under the program.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QtGui/qguiapplication_platform.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <xcb/xcb.h>
 
 #include "platform/app.h"
 #include "platform/entry.h"
@@ -87,6 +89,16 @@ int main(int argc, char** argv) {
     events = std::make_unique<QSocketNotifier>(wayland->Fd(), QSocketNotifier::Read);
     QObject::connect(events.get(), &QSocketNotifier::activated, [&] { wayland->Dispatch(); });
   }
+  // Qt ends the process with exit(1) when its connection to the X server
+  // breaks; the program's exit code for a display it has lost is 3.
+  std::atexit([] {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->connection() && xcb_connection_has_error(x11->connection())) {
+      std::fprintf(stderr, "Strumlet: the connection to the X display was lost.\n");
+      std::fflush(stderr);
+      std::_Exit(rt::kExitNoWindow);
+    }
+  });
   rt::qt::QtBackend backend;
   rt::App app(*system, backend, info);
   int code = rt::RunProgram(app, [&] { backend.Run(app); });

@@ -121,16 +121,14 @@ void WaylandKeyboard::ReleaseAll() {
   connection_.Flush();
 }
 
-void WaylandKeyboard::Prepare(ustring_view keys) {
+void WaylandKeyboard::Prepare(const std::vector<InputEvent>& events) {
   if (!keyboard_) return;
-  std::vector<char32_t> wanted;
-  for (char32_t cp : Characters(keys)) {
-    bool inLayout = false;
-    for (std::uint16_t vk = 0x20; vk <= 0xDE && !inLayout; ++vk) {
-      inLayout = keymap_.Translate(vk, false) == cp || keymap_.Translate(vk, true) == cp;
-    }
-    if (!inLayout && wanted.size() < keymap_.Capacity()) wanted.push_back(cp);
+  ustring units;
+  for (const InputEvent& e : events) {
+    if (e.unicode && !e.up) units.push_back(static_cast<char16_t>(e.code));
   }
+  std::vector<char32_t> wanted = Characters(units);
+  if (wanted.size() > keymap_.Capacity()) wanted.resize(keymap_.Capacity());
   if (keymap_.Hold(wanted)) Upload();
   while (NowMs() < readyAt_ && connection_.Dispatch(static_cast<int>(readyAt_ - NowMs()))) {
   }
@@ -246,7 +244,6 @@ void SendKeys(WaylandKeyboard& keyboard, ustring_view keys, bool wait) {
   sigaction(SIGTERM, &sa, &oldTerm);
   int sig = 0;
   try {
-    keyboard.Prepare(keys);
     TypeKeys(keys, keyboard, wait);
   } catch (...) {
     sig = g_signal;

@@ -69,9 +69,10 @@ class WaylandKeyboard : public KeyboardTarget {
 
   bool Ok() const { return keyboard_ != nullptr; }
 
-  // Before a piece: the keymap takes the piece's characters that it lacks,
-  // and the first key of the keyboard's life waits until clients have it.
-  void Prepare(ustring_view keys);
+  // Before a piece: the keymap takes the piece's characters that it lacks
+  // (those the typer sends as characters), and the first key of the
+  // keyboard's life waits until clients have it.
+  void Prepare(const std::vector<InputEvent>& events) override;
 
   KeyOutput Translate(std::uint16_t vk, bool shift) override;
   std::uint16_t ScanCode(std::uint16_t vk) override;

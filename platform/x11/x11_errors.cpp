@@ -23,9 +23,14 @@ int CountError(Display* display, XErrorEvent*) {
   return 0;
 }
 
+int LeaveItToTheConnection(Display*) { return 0; }
+
 }  // namespace
 
-void CatchXErrors() { XSetErrorHandler(CountError); }
+void CatchXErrors() {
+  XSetErrorHandler(CountError);
+  XSetIOErrorHandler(LeaveItToTheConnection);
+}
 
 int XErrorCount(Display* display) {
   XSync(display, False);

@@ -10,7 +10,11 @@
 
 namespace rt::x11 {
 
-// Makes the counting handler the process's X error handler.
+// Makes the counting handler the process's X error handler. A lost
+// connection is each connection's own affair (XSetIOErrorExitHandler): the
+// process's I/O error handler becomes one that returns, since Xlib's default
+// one (and a toolkit's that calls it) ends the process with exit code 1
+// before the connection's own handler is asked.
 void CatchXErrors();
 
 // The errors counted on `display` so far, once the server has answered every

@@ -6,21 +6,40 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "platform/activation.h"
+#include "platform/app.h"
 #include "platform/command_text.h"
 #include "platform/posix/holder_process.h"
 #include "platform/x11/clipboard_holder.h"
+#include "platform/x11/keyboard_watchdog.h"
+#include "platform/x11/x11_errors.h"
 #include "platform/x11/x_keyboard.h"
 #include "platform/x11/x11_windows.h"
 #include "strumlet_version.h"
 
 namespace rt::x11 {
 
+namespace {
+
+// Xlib would end the process with exit code 1, which reads as "target
+// missing".
+void ConnectionLost(Display*, void*) {
+  std::fprintf(stderr, "Strumlet: the connection to the X display was lost.\n");
+  std::fflush(stderr);
+  std::_Exit(kExitNoWindow);
+}
+
+}  // namespace
+
 X11System::X11System() : display_(XOpenDisplay(nullptr)) {
-  if (display_) windows_ = std::make_unique<X11Windows>(display_, static_cast<long>(getpid()));
+  if (!display_) return;
+  CatchXErrors();
+  XSetIOErrorExitHandler(display_, ConnectionLost, nullptr);
+  windows_ = std::make_unique<X11Windows>(display_, static_cast<long>(getpid()));
 }
 
 X11System::~X11System() {
@@ -33,7 +52,14 @@ bool X11System::SetClipboardText(ustring_view text) {
   return StartClipboardHolder(ToUtf8(text));
 }
 
-void X11System::SendKeys(ustring_view keys, bool wait) { x11::SendKeys(keys, wait); }
+void X11System::SendKeys(ustring_view keys, bool wait) {
+  // One watchdog for all the program's sends (one that did not start is
+  // tried again at the next send).
+  if (!keyboardWatchdog_ || !keyboardWatchdog_->Running()) keyboardWatchdog_ = std::make_unique<KeyboardWatchdog>("");
+  KeyboardOptions options;
+  options.watchdog = keyboardWatchdog_.get();
+  x11::SendKeys(keys, wait, options);
+}
 
 void X11System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
 

@@ -16,9 +16,12 @@ struct _XDisplay;
 
 namespace rt::x11 {
 
+class KeyboardWatchdog;
+
 class X11System : public System {
  public:
   // Opens the connection to the display named by DISPLAY. Check Connected().
+  // A lost connection ends the program with exit code 3 (kExitNoWindow).
   X11System();
   ~X11System() override;
   X11System(const X11System&) = delete;
@@ -35,6 +38,8 @@ class X11System : public System {
  private:
   _XDisplay* display_;
   std::unique_ptr<WindowActivation> windows_;
+  // Started at the first send, for every send of the program.
+  std::unique_ptr<KeyboardWatchdog> keyboardWatchdog_;
 };
 
 // The real path of the running executable ("" if it cannot be read).

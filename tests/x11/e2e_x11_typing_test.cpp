@@ -239,6 +239,9 @@ const Case kCorpus[] = {
     {"+(abc)d", "ABCd"},
     {"{h 10}", "hhhhhhhhhh"},
     {"{BS}{ESC}", "\177\033"},
+    // Characters outside the keymap with the script's Shift held and not:
+    // the same character on the Shift level and off it.
+    {"+(\xCE\xB1" "b)\xCE\xB1+\xCE\xB2\xCE\xB2", "\xCE\xB1" "B\xCE\xB1\xCE\xB2\xCE\xB2"},
 };
 
 TEST_P(X11Typing, TheNotationArrivesAsTheTerminalReadsIt) {

@@ -1,0 +1,121 @@
+#include "platform/x11/read_barrier.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace rt::x11 {
+
+namespace {
+
+// How long a client that lists _NET_WM_PING may take to answer one before
+// it is typed into as a client without pings.
+constexpr std::uint64_t kPingAnswerMs = 1000;
+
+}  // namespace
+
+std::uint64_t NowMs() {
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+ReadBarrier::ReadBarrier(Display* display, const BarrierTimes& times, std::function<void()> pump)
+    : display_(display),
+      times_(times),
+      pump_(std::move(pump)),
+      wmProtocols_(XInternAtom(display, "WM_PROTOCOLS", False)),
+      netWmPing_(XInternAtom(display, "_NET_WM_PING", False)) {}
+
+void ReadBarrier::SetPingWindow(Window window) {
+  if (std::find(silent_.begin(), silent_.end(), window) != silent_.end()) window = 0;
+  if (window == pingWindow_) return;
+  pingWindow_ = window;
+  pingId_ = 0;
+}
+
+bool ReadBarrier::OnEvent(const XEvent& event) {
+  if (event.type != ClientMessage || event.xclient.message_type != wmProtocols_ ||
+      static_cast<Atom>(event.xclient.data.l[0]) != netWmPing_ || !pingId_ || event.xclient.data.l[1] != pingId_) {
+    return false;
+  }
+  readUpTo_ = std::max(readUpTo_, pingCovers_);
+  pingId_ = 0;
+  return true;
+}
+
+std::uint64_t ReadBarrier::ReadBy(int guardMs) const {
+  std::uint64_t upTo = readUpTo_;
+  if (pingWindow_) return upTo;
+  std::uint64_t now = NowMs();
+  for (const Synced& p : synced_) {
+    if (now - p.atMs >= static_cast<std::uint64_t>(guardMs)) upTo = std::max(upTo, p.upTo);
+  }
+  return upTo;
+}
+
+void ReadBarrier::SendPing() {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = pingWindow_;
+  ev.xclient.message_type = wmProtocols_;
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = static_cast<long>(netWmPing_);
+  ev.xclient.data.l[1] = pingId_ = ++nextPing_;
+  ev.xclient.data.l[2] = static_cast<long>(pingWindow_);
+  pingCovers_ = sent_;
+  pingAt_ = NowMs();
+  XSendEvent(display_, pingWindow_, False, NoEventMask, &ev);
+  XFlush(display_);
+}
+
+bool ReadBarrier::Poll(std::uint64_t want, int guardMs) {
+  pump_();
+  if (ReadBy(guardMs) >= want) return true;
+  if (pingWindow_) {
+    if (!pingId_) SendPing();
+    pump_();
+    if (readUpTo_ >= want) return true;
+    // A client that lists the ping but leaves it unanswered is typed into
+    // as one without: the guess takes over, counted from now.
+    if (!pingId_ || NowMs() - pingAt_ <= kPingAnswerMs) return false;
+    silent_.push_back(pingWindow_);
+    pingWindow_ = 0;
+    pingId_ = 0;
+    synced_.clear();
+  }
+  // No ping: a round trip proves that the server has handled (and passed
+  // on) every event; the guard counts from then.
+  if (synced_.empty() || synced_.back().upTo < sent_) {
+    XSync(display_, False);
+    pump_();
+    synced_.push_back({sent_, NowMs()});
+    // An older point is worth nothing once a newer one has passed the
+    // longest guard.
+    std::uint64_t now = NowMs();
+    std::size_t keep = 0;
+    for (std::size_t i = 0; i < synced_.size(); ++i) {
+      if (now - synced_[i].atMs >= static_cast<std::uint64_t>(LongestGuard())) keep = i;
+    }
+    synced_.erase(synced_.begin(), synced_.begin() + static_cast<std::ptrdiff_t>(keep));
+  }
+  return ReadBy(guardMs) >= want;
+}
+
+bool ReadBarrier::Wait(std::uint64_t limitMs, int guardMs, const std::function<bool()>& go) {
+  std::uint64_t want = sent_, start = NowMs();
+  while (!Poll(want, guardMs)) {
+    if (!go() || NowMs() - start > limitMs) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+int ReadBarrier::LongestGuard() const { return std::max(times_.guardMs, BindingGuard()); }
+
+bool ReadBarrier::BindingBarrier(std::uint64_t limitMs, const std::function<bool()>& go) {
+  if (!Wait(limitMs, BindingGuard(), go)) return false;
+  bindingsUnread_ = 0;
+  return true;
+}
+
+}  // namespace rt::x11
