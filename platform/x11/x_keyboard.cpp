@@ -117,6 +117,13 @@ XKeyboard::State* g_active = nullptr;
 // How long a client that lists _NET_WM_PING may take to answer one before
 // it is typed into as a client without pings.
 constexpr std::uint64_t kPingAnswerMs = 1000;
+// The last window that answered a ping of this process: a send that goes on
+// into it (the next piece) knows it answers, even when it is busy as the
+// piece starts.
+unsigned long g_answered = 0;
+// Ping numbers, never the same twice in a process: an answer that comes late,
+// when a later piece's keyboard listens, is not taken for one of its own.
+long g_lastPing = 0x5EED0000;
 volatile std::sig_atomic_t g_signal = 0;
 
 }  // namespace
@@ -158,8 +165,11 @@ struct XKeyboard::State {
   long pingId = 0;
   std::uint64_t pingCovers = 0;
   std::uint64_t pingAt = 0;
-  long nextPing = 0x5EED0000;
   Window pingWindow = 0;  // the focused client, when it answers pings
+  // It has answered a ping (of this piece, or of an earlier one): from then
+  // on a late answer means a busy client, which is waited for, not one that
+  // never answers.
+  bool pingAnswered = false;
   Atom wmProtocols = 0, netWmPing = 0;
 
   int interruption = 0;
@@ -191,6 +201,8 @@ struct XKeyboard::State {
                  static_cast<Atom>(ev.xclient.data.l[0]) == netWmPing && ev.xclient.data.l[1] == pingId && pingId) {
         readUpTo = std::max(readUpTo, pingCovers);
         pingId = 0;
+        pingAnswered = true;
+        g_answered = pingWindow;
       }
     }
   }
@@ -294,6 +306,23 @@ struct XKeyboard::State {
     return 0;
   }
 
+  // Asks the focused client to answer once it has read every event sent so
+  // far.
+  void SendPing() {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = pingWindow;
+    ev.xclient.message_type = wmProtocols;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(netWmPing);
+    ev.xclient.data.l[1] = pingId = ++g_lastPing;
+    ev.xclient.data.l[2] = static_cast<long>(pingWindow);
+    pingCovers = sent;
+    pingAt = NowMs();
+    XSendEvent(dpy, pingWindow, False, NoEventMask, &ev);
+    XFlush(dpy);
+  }
+
   // The events the target has read, as far as known: those a ping's answer
   // covers; without pings, those the server had handled `guardMs` ago.
   std::uint64_t ReadBy(int guardMs) const {
@@ -312,25 +341,14 @@ struct XKeyboard::State {
     Pump();
     if (ReadBy(guardMs) >= want) return true;
     if (pingWindow) {
-      if (!pingId) {
-        XEvent ev{};
-        ev.xclient.type = ClientMessage;
-        ev.xclient.window = pingWindow;
-        ev.xclient.message_type = wmProtocols;
-        ev.xclient.format = 32;
-        ev.xclient.data.l[0] = static_cast<long>(netWmPing);
-        ev.xclient.data.l[1] = pingId = ++nextPing;
-        ev.xclient.data.l[2] = static_cast<long>(pingWindow);
-        pingCovers = sent;
-        pingAt = NowMs();
-        XSendEvent(dpy, pingWindow, False, NoEventMask, &ev);
-        XFlush(dpy);
-      }
+      if (!pingId) SendPing();
       Pump();
       if (readUpTo >= want) return true;
       // A client that lists the ping but leaves it unanswered is typed into
-      // as one without: the guess takes over, counted from now.
-      if (pingId && NowMs() - pingAt > kPingAnswerMs) {
+      // as one without: the guess takes over, counted from now. One that has
+      // answered before is only busy (or stopped): it is waited for, up to
+      // the caller's limit, as the guess would be wrong about it.
+      if (pingId && !pingAnswered && NowMs() - pingAt > kPingAnswerMs) {
         pingWindow = 0;
         pingId = 0;
         synced.clear();
@@ -490,6 +508,19 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
   if (s.mapDirty) s.FindSpares();
   s.readUpTo = s.sent;
   s.pingWindow = s.PingWindow();
+  // A client not yet known to answer gets a first ping, and up to a second
+  // to answer it, before any key goes: one that answers is then waited for
+  // whenever it is busy later (a client stopped right as the keys begin is
+  // not taken for one that never answers); one that does not is typed into
+  // with the guess.
+  s.pingAnswered = s.pingWindow && s.pingWindow == g_answered;
+  if (s.pingWindow && !s.pingAnswered) {
+    s.SendPing();
+    while (s.pingId && !s.lost && NowMs() - s.pingAt <= kPingAnswerMs) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      s.Pump();
+    }
+  }
 }
 
 XKeyboard::~XKeyboard() {
