@@ -10,7 +10,7 @@ ChromiumEditor::ChromiumEditor(const std::string& title) : ChromiumEditor(title,
 
 ChromiumEditor::ChromiumEditor(const std::string& title, const std::string& profile)
     : WebPageTarget(
-          [&](const std::string&) {
+          [&](const std::string& file) {
             std::vector<std::string> args = {"chromium",
                                              "--user-data-dir=" + profile,
                                              "--no-first-run",
@@ -18,14 +18,15 @@ ChromiumEditor::ChromiumEditor(const std::string& title, const std::string& prof
                                              "--password-store=basic",
                                              "--disable-background-networking",
                                              "--disable-component-update",
+                                             // The page's console messages go to standard error.
+                                             "--enable-logging=stderr",
+                                             "--v=0",
                                              "--app=" + PageUrl(title)};
             if (geteuid() == 0) args.insert(args.begin() + 1, "--no-sandbox");
-            return Spawn(args);
+            return Spawn(args, {}, file);
           },
           title, ""),
-      profile_(profile) {
-  AwaitPage();
-}
+      profile_(profile) {}
 
 ChromiumEditor::~ChromiumEditor() {
   End();

@@ -1,7 +1,8 @@
 // Chromium as a target: the test page in an app window (no tabs, no address
 // bar; the window's caption is the page's title), with a profile of its own
-// that goes with it. As root it runs without its sandbox, which needs user
-// namespaces that a root shell may not have.
+// that goes with it. The page's lines come as console messages in
+// Chromium's log on standard error. As root it runs without its sandbox,
+// which needs user namespaces that a root shell may not have.
 #pragma once
 
 #include <string>

@@ -17,7 +17,6 @@ user_pref("app.update.enabled", false);
 user_pref("browser.tabs.warnOnClose", false);
 user_pref("browser.dom.window.dump.enabled", true);
 )";
-constexpr char kLineStart[] = "text target: ";
 }  // namespace
 
 FirefoxEditor::FirefoxEditor(const std::string& title) : FirefoxEditor(title, NewFolder("firefox")) {}
@@ -33,29 +32,12 @@ FirefoxEditor::FirefoxEditor(const std::string& title, const std::string& profil
                          {"MOZ_CRASHREPORTER_DISABLE=1"});
           },
           title, " \xE2\x80\x94 Mozilla Firefox"),
-      profile_(profile) {
-  AwaitPage();
-}
+      profile_(profile) {}
 
 FirefoxEditor::~FirefoxEditor() {
   End();
   std::error_code ignored;
   if (!profile_.empty()) std::filesystem::remove_all(profile_, ignored);
-}
-
-std::string FirefoxEditor::Text() const {
-  const std::string output = ReadFile(file_);
-  // The last whole line the page wrote; a line still being written is not.
-  std::size_t end = output.rfind('\n');
-  while (end != std::string::npos) {
-    std::size_t start = end == 0 ? std::string::npos : output.rfind('\n', end - 1);
-    start = start == std::string::npos ? 0 : start + 1;
-    if (output.compare(start, sizeof kLineStart - 1, kLineStart) == 0) {
-      return Unescape(output.substr(start + sizeof kLineStart - 1, end - start - (sizeof kLineStart - 1)));
-    }
-    end = start == 0 ? std::string::npos : start - 1;
-  }
-  return {};
 }
 
 }  // namespace strumlet::linux_e2e

@@ -11,6 +11,31 @@
 
 namespace strumlet::linux_e2e {
 
+namespace {
+
+constexpr char kLineStart[] = "text target: ";
+// Chromium's console messages end in the script's place.
+constexpr char kConsoleEnd[] = "\", source: ";
+
+std::string Unescape(const std::string& shown) {
+  std::string text;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] != '\\' || i + 1 == shown.size()) {
+      text += shown[i];
+      continue;
+    }
+    switch (shown[++i]) {
+      case 's': text += ' '; break;
+      case 't': text += '\t'; break;
+      case 'n': text += '\n'; break;
+      default: text += shown[i];
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string NewFolder(const char* what) {
   std::string dir = ScratchFile(what) + "_XXXXXX";
   return mkdtemp(dir.data()) ? dir : std::string();
@@ -18,7 +43,10 @@ std::string NewFolder(const char* what) {
 
 WebPageTarget::WebPageTarget(const std::function<pid_t(const std::string& file)>& start, const std::string& caption,
                              const std::string& suffix)
-    : TextTarget(start), caption_(caption), suffix_(suffix) {}
+    : TextTarget(start) {
+  // The page has run its script once its title is there.
+  AwaitWindow(caption + suffix, [] { return true; });
+}
 
 WebPageTarget::~WebPageTarget() { End(); }
 
@@ -44,39 +72,23 @@ std::string WebPageTarget::PageUrl(const std::string& caption) {
   return url;
 }
 
-std::string WebPageTarget::Unescape(const std::string& shown) {
-  std::string text;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    if (shown[i] != '\\' || i + 1 == shown.size()) {
-      text += shown[i];
-      continue;
-    }
-    switch (shown[++i]) {
-      case 's': text += ' '; break;
-      case 't': text += '\t'; break;
-      case 'n': text += '\n'; break;
-      default: text += shown[i];
-    }
-  }
-  return text;
-}
-
 std::string WebPageTarget::Text() const {
-  const std::string title = screen_.Title(window_);
-  const std::string& c = caption_;
-  const std::string& s = suffix_;
-  if (title.size() < c.size() + s.size() || title.compare(0, c.size(), c) != 0 ||
-      title.compare(title.size() - s.size(), s.size(), s) != 0) {
-    return "(not the page's caption: " + title + ")";
+  const std::string output = ReadFile(file_);
+  // The last whole line the page wrote; one still being written is not.
+  std::size_t end = output.rfind('\n');
+  while (end != std::string::npos && end > 0) {
+    std::size_t start = output.rfind('\n', end - 1);
+    start = start == std::string::npos ? 0 : start + 1;
+    std::string line = output.substr(start, end - start);
+    std::size_t at = line.find(kLineStart);
+    if (at != std::string::npos) {
+      std::string shown = line.substr(at + sizeof kLineStart - 1);
+      std::size_t tail = shown.rfind(kConsoleEnd);
+      return Unescape(tail == std::string::npos ? shown : shown.substr(0, tail));
+    }
+    end = start == 0 ? std::string::npos : start - 1;
   }
-  std::string shown = title.substr(c.size(), title.size() - c.size() - s.size());
-  if (shown.empty()) return {};
-  if (shown.compare(0, 3, " | ") != 0) return "(not the page's caption: " + title + ")";
-  return Unescape(shown.substr(3));
-}
-
-void WebPageTarget::AwaitPage() {
-  AwaitWindow(caption_ + suffix_, [] { return true; });
+  return {};
 }
 
 }  // namespace strumlet::linux_e2e
