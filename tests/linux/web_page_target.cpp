@@ -44,8 +44,14 @@ std::string NewFolder(const char* what) {
 WebPageTarget::WebPageTarget(const std::function<pid_t(const std::string& file)>& start, const std::string& caption,
                              const std::string& suffix)
     : TextTarget(start) {
-  // The page has run its script once its title is there.
-  AwaitWindow(caption + suffix, [] { return true; });
+  // The page writes its first line once a key has come to its text area:
+  // a Shift, which types nothing, goes to the focus until one has.
+  Screen screen;
+  AwaitWindow(caption + suffix, [&] {
+    if (ReadFile(file_).find(kLineStart) != std::string::npos) return true;
+    screen.Key("Shift_L");
+    return false;
+  });
 }
 
 WebPageTarget::~WebPageTarget() { End(); }

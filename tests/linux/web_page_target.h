@@ -1,8 +1,9 @@
 // A browser window showing the test page text_target.html, whose text area
 // has the focus, as a target. The page writes a line with its whole text to
-// the browser's output at each change (the page says how); the browser's
-// output goes to the target's file, and the text is read from the last whole
-// line there.
+// the browser's output once the keys come to it and at each change (the
+// page says how); the browser's output goes to the target's file, and the
+// text is read from the last whole line there. The target is ready once the
+// page has seen a first key (a Shift, typing nothing, sent until it has).
 //
 // A browser reads the X events in one process and hands the keys to the
 // page's process, which handles them later: when the browser has answered
