@@ -4,6 +4,12 @@
 #include <stdlib.h>
 
 #include <cctype>
+#include <cstdio>
+
+// Xlib last: its macros (None, Bool) clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #ifndef TEXT_TARGET_PAGE
 #error "TEXT_TARGET_PAGE names the web page the tests type into"
@@ -45,13 +51,26 @@ WebPageTarget::WebPageTarget(const std::function<pid_t(const std::string& file)>
                              const std::string& suffix)
     : TextTarget(start) {
   // The page writes its first line once a key has come to its text area:
-  // a Shift, which types nothing, goes to the focus until one has.
-  Screen screen;
+  // a Shift, which types nothing, goes to the focus until one has (without
+  // waiting on a browser that is busy starting).
+  Display* display = XOpenDisplay(nullptr);
+  KeyCode shift = display ? XKeysymToKeycode(display, XK_Shift_L) : 0;
   AwaitWindow(caption + suffix, [&] {
     if (ReadFile(file_).find(kLineStart) != std::string::npos) return true;
-    screen.Key("Shift_L");
+    if (shift) {
+      XTestFakeKeyEvent(display, shift, True, CurrentTime);
+      XTestFakeKeyEvent(display, shift, False, CurrentTime);
+      XSync(display, False);
+    }
     return false;
   });
+  if (display) XCloseDisplay(display);
+  if (!Ready()) {
+    // What the browser said, for the test's log.
+    std::string output = ReadFile(file_);
+    std::fprintf(stderr, "%s did not come up; the end of its output:\n%s\n", caption.c_str(),
+                 output.substr(output.size() > 3000 ? output.size() - 3000 : 0).c_str());
+  }
 }
 
 WebPageTarget::~WebPageTarget() { End(); }
