@@ -10,8 +10,14 @@ namespace strumlet::linux_e2e {
 
 GtkEditor::GtkEditor(const std::string& title)
     : TextTarget([&](const std::string& file) { return Spawn({"/usr/bin/python3", GTK_TEXT_TARGET, title, file}); }) {
-  // The file appears once the window is up and the main loop runs.
-  AwaitWindow(title, [&] { return access(file_.c_str(), F_OK) == 0; });
+  // The file appears once the window is up and the main loop runs. Python
+  // and GTK start slowly on a loaded machine; the focus is asked of the
+  // window manager if it does not come by itself.
+  Screen screen;
+  auto focused = [&] { return screen.Active() == window_ && screen.HasInputFocus(window_); };
+  ready_ = screen.Ok() && WaitFor([&] { return access(file_.c_str(), F_OK) == 0; }, 180s) &&
+           (window_ = screen.AwaitTitle(process_.Pid(), title, 60s)) != 0 &&
+           (WaitFor(focused, 10s) || screen.Activate(window_)) && focused();
 }
 
 }  // namespace strumlet::linux_e2e

@@ -50,20 +50,26 @@ std::string NewFolder(const char* what) {
 WebPageTarget::WebPageTarget(const std::function<pid_t(const std::string& file)>& start, const std::string& caption,
                              const std::string& suffix)
     : TextTarget(start) {
-  // The page writes its first line once a key has come to its text area:
-  // a Shift, which types nothing, goes to the focus until one has (without
-  // waiting on a browser that is busy starting).
+  // A browser starts slowly on a loaded machine: its window, then the
+  // focus (asked of the window manager if it does not come by itself), then
+  // the page's first line, which comes once a key has reached its text
+  // area: a Shift, which types nothing, goes to the window until one has.
+  Screen screen;
   Display* display = XOpenDisplay(nullptr);
   KeyCode shift = display ? XKeysymToKeycode(display, XK_Shift_L) : 0;
-  AwaitWindow(caption + suffix, [&] {
-    if (ReadFile(file_).find(kLineStart) != std::string::npos) return true;
-    if (shift) {
-      XTestFakeKeyEvent(display, shift, True, CurrentTime);
-      XTestFakeKeyEvent(display, shift, False, CurrentTime);
-      XSync(display, False);
-    }
-    return false;
-  });
+  auto focused = [&] { return screen.Active() == window_ && screen.HasInputFocus(window_); };
+  auto seen = [&] { return ReadFile(file_).find(kLineStart) != std::string::npos; };
+  ready_ = display && screen.Ok() && (window_ = screen.AwaitTitle(process_.Pid(), caption + suffix, 180s)) != 0 &&
+           (WaitFor(focused, 10s) || screen.Activate(window_)) && WaitFor(
+               [&] {
+                 if (seen()) return true;
+                 XTestFakeKeyEvent(display, shift, True, CurrentTime);
+                 XTestFakeKeyEvent(display, shift, False, CurrentTime);
+                 XSync(display, False);
+                 return false;
+               },
+               120s) &&
+           focused();
   if (display) XCloseDisplay(display);
   if (!Ready()) {
     // What the browser said, for the test's log.
