@@ -53,7 +53,12 @@ class RealTargetTyping : public ::testing::TestWithParam<Param> {
   std::unique_ptr<TextTarget> Open(const std::string& what) {
     title_ = std::string(GetParam().target->name) + " " + what + " " + GetParam().layout;
     std::unique_ptr<TextTarget> target = GetParam().target->open(title_);
-    EXPECT_TRUE(target->Ready()) << title_ << " did not come up with the focus";
+    if (!target->Ready()) {
+      Screen screen;
+      ADD_FAILURE() << title_ << " did not come up with the focus (window " << target->Window() << "); the window "
+                    << "manager's active window is " << screen.Active() << " \"" << screen.Title(screen.Active())
+                    << "\"";
+    }
     return target;
   }
 
