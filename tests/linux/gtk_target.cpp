@@ -12,12 +12,14 @@ GtkEditor::GtkEditor(const std::string& title)
     : TextTarget([&](const std::string& file) { return Spawn({"/usr/bin/python3", GTK_TEXT_TARGET, title, file}); }) {
   // The file appears once the window is up and the main loop runs. Python
   // and GTK start slowly on a loaded machine; the focus is asked of the
-  // window manager if it does not come by itself.
+  // window manager if it does not come by itself. A window manager that has
+  // many keymap changes to catch up on (each character outside the keymap
+  // typed before is one) gives it late.
   Screen screen;
   auto focused = [&] { return screen.Active() == window_ && screen.HasInputFocus(window_); };
   ready_ = screen.Ok() && WaitFor([&] { return access(file_.c_str(), F_OK) == 0; }, 180s) &&
            (window_ = screen.AwaitTitle(process_.Pid(), title, 60s)) != 0 &&
-           (WaitFor(focused, 10s) || screen.Activate(window_)) && focused();
+           (WaitFor(focused, 90s) || screen.Activate(window_)) && focused();
 }
 
 }  // namespace strumlet::linux_e2e

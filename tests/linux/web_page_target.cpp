@@ -51,7 +51,8 @@ WebPageTarget::WebPageTarget(const std::function<pid_t(const std::string& file)>
                              const std::string& suffix)
     : TextTarget(start) {
   // A browser starts slowly on a loaded machine: its window, then the
-  // focus (asked of the window manager if it does not come by itself), then
+  // focus (asked of the window manager if it does not come by itself; one
+  // with many keymap changes to catch up on gives it late), then
   // the page's first line, which comes once a key has reached its text
   // area: a Shift, which types nothing, goes to the window until one has.
   Screen screen;
@@ -60,7 +61,7 @@ WebPageTarget::WebPageTarget(const std::function<pid_t(const std::string& file)>
   auto focused = [&] { return screen.Active() == window_ && screen.HasInputFocus(window_); };
   auto seen = [&] { return ReadFile(file_).find(kLineStart) != std::string::npos; };
   ready_ = display && screen.Ok() && (window_ = screen.AwaitTitle(process_.Pid(), caption + suffix, 180s)) != 0 &&
-           (WaitFor(focused, 10s) || screen.Activate(window_)) && WaitFor(
+           (WaitFor(focused, 90s) || screen.Activate(window_)) && WaitFor(
                [&] {
                  if (seen()) return true;
                  XTestFakeKeyEvent(display, shift, True, CurrentTime);
