@@ -20,6 +20,12 @@ for p in libwayland-dev libxkbcommon-dev qt6-wayland sway foot wtype grim wl-cli
          gir1.2-gtk-3.0; do
   have_pkg "$p" || need+=("$p")
 done
+# The desktop's real programs as typing targets: a GTK 3 program (the
+# system's Python 3 with PyGObject), Chromium and Firefox ESR; XInput 2 to
+# watch the keys go out.
+for p in python3-gi gir1.2-gtk-3.0 chromium firefox-esr libxi-dev; do
+  have_pkg "$p" || need+=("$p")
+done
 # 32-bit Wine needs the i386 architecture before it can be installed.
 wine_pkgs=(wine wine32:i386 wine64)
 for p in "${wine_pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done

@@ -12,6 +12,14 @@ namespace {
 // it is typed into as a client without pings.
 constexpr std::uint64_t kPingAnswerMs = 1000;
 
+// What the process remembers from one send to the next (each piece has a
+// barrier of its own): the last window that answered a ping, so that the
+// next piece into it knows it answers even when it is busy as the piece
+// starts; and the ping numbers, never the same twice, so that an answer
+// that comes late to a later piece's barrier is not taken for its own.
+Window g_lastAnswered = 0;
+long g_lastPing = 0x5EED0000;
+
 }  // namespace
 
 std::uint64_t NowMs() {
@@ -31,6 +39,16 @@ void ReadBarrier::SetPingWindow(Window window) {
   if (window == pingWindow_) return;
   pingWindow_ = window;
   pingId_ = 0;
+  answered_ = window != 0 && window == g_lastAnswered;
+}
+
+void ReadBarrier::Introduce() {
+  if (!pingWindow_ || answered_) return;
+  SendPing();
+  while (pingId_ && NowMs() - pingAt_ <= kPingAnswerMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    pump_();
+  }
 }
 
 bool ReadBarrier::OnEvent(const XEvent& event) {
@@ -40,6 +58,8 @@ bool ReadBarrier::OnEvent(const XEvent& event) {
   }
   readUpTo_ = std::max(readUpTo_, pingCovers_);
   pingId_ = 0;
+  answered_ = true;
+  g_lastAnswered = pingWindow_;
   return true;
 }
 
@@ -60,7 +80,7 @@ void ReadBarrier::SendPing() {
   ev.xclient.message_type = wmProtocols_;
   ev.xclient.format = 32;
   ev.xclient.data.l[0] = static_cast<long>(netWmPing_);
-  ev.xclient.data.l[1] = pingId_ = ++nextPing_;
+  ev.xclient.data.l[1] = pingId_ = ++g_lastPing;
   ev.xclient.data.l[2] = static_cast<long>(pingWindow_);
   pingCovers_ = sent_;
   pingAt_ = NowMs();
@@ -76,8 +96,10 @@ bool ReadBarrier::Poll(std::uint64_t want, int guardMs) {
     pump_();
     if (readUpTo_ >= want) return true;
     // A client that lists the ping but leaves it unanswered is typed into
-    // as one without: the guess takes over, counted from now.
-    if (!pingId_ || NowMs() - pingAt_ <= kPingAnswerMs) return false;
+    // as one without: the guess takes over, counted from now. One that has
+    // answered before is only busy (or stopped): it is waited for, up to the
+    // caller's limit, as the guess would be wrong about it.
+    if (!pingId_ || answered_ || NowMs() - pingAt_ <= kPingAnswerMs) return false;
     silent_.push_back(pingWindow_);
     pingWindow_ = 0;
     pingId_ = 0;

@@ -41,6 +41,12 @@ class ReadBarrier {
   // that once left a ping unanswered is not pinged again.
   void SetPingWindow(Window window);
   Window PingWindow() const { return pingWindow_; }
+  // Before any key: a client not yet known to answer gets a first ping and
+  // up to kPingAnswerMs to answer it. One that answers is from then on
+  // waited for whenever it is busy (a client stopped just as the keys begin
+  // is not taken for one that never answers); one that does not is typed
+  // into with the guess.
+  void Introduce();
 
   // Counts events sent to the target; returns the number of the last.
   std::uint64_t Count(std::uint64_t events = 1) { return sent_ += events; }
@@ -91,8 +97,11 @@ class ReadBarrier {
   long pingId_ = 0;
   std::uint64_t pingCovers_ = 0;
   std::uint64_t pingAt_ = 0;
-  long nextPing_ = 0x5EED0000;
   Window pingWindow_ = 0;
+  // The ping window has answered a ping (this send's, or the last window
+  // that answered one of this process's): a late answer then means a busy
+  // client, which is waited for, not one that never answers.
+  bool answered_ = false;
   std::vector<Window> silent_;
 };
 

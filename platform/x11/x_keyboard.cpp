@@ -246,6 +246,7 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
   s.barrier->AllRead();
   s.hold->Begin(s.focus->Focus());
   s.barrier->SetPingWindow(s.focus->PingClient());
+  s.barrier->Introduce();
 }
 
 XKeyboard::~XKeyboard() {

@@ -62,18 +62,22 @@ class Program : public Process {
 // Ready, its window is up and has the input focus.
 class TextTarget {
  public:
+  virtual ~TextTarget();
   TextTarget(const TextTarget&) = delete;
   TextTarget& operator=(const TextTarget&) = delete;
 
   bool Ready() const { return ready_; }
   XWindow Window() const { return window_; }
-  std::string Text() const { return ReadFile(file_); }
+  // The process the test started; the target's other processes, if any,
+  // are in its process group.
+  pid_t Pid() const { return process_.Pid(); }
+  // What the target holds now: its file, unless it tells its text otherwise.
+  virtual std::string Text() const { return ReadFile(file_); }
   bool WaitText(const std::string& text, std::chrono::milliseconds limit = 60s) const;
 
  protected:
   // `start` starts the program, given the file its text goes to.
   explicit TextTarget(const std::function<pid_t(const std::string& file)>& start);
-  ~TextTarget();
   // Waits for the window titled `title`, then for the focus, once the
   // program is ready.
   void AwaitWindow(const std::string& title, const std::function<bool()>& started);

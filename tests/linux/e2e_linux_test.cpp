@@ -8,13 +8,11 @@
 
 #include "../unit/test_support.h"
 #include "desktop.h"
+#include "typing_cases.h"
 #include "platform/text.h"
 #include "platform/x11/x_keyboard.h"
 
 // Xlib last: its macros (None, Bool) clash with the names above.
-#include <X11/XKBlib.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -82,55 +80,6 @@ TEST(LinuxSend, LoopSendsAgainAndACoveredOrMinimisedTargetIsBroughtBack) {
   EXPECT_EQ(cover.Text(), "") << "nothing went to the other window";
 }
 
-// The keyboard's state as another X client sees and changes it: the layout
-// (us again when the test ends), Caps Lock, and keys held through XTest.
-class Keyboard {
- public:
-  Keyboard() : display_(XOpenDisplay(nullptr)) {}
-  ~Keyboard() {
-    if (CapsLock()) ToggleCapsLock();
-    for (int kc : held_) XTestFakeKeyEvent(display_, static_cast<unsigned>(kc), False, CurrentTime);
-    XSync(display_, False);
-    XCloseDisplay(display_);
-    std::system("setxkbmap us");
-  }
-  bool SetLayout(const std::string& layout) { return std::system(("setxkbmap " + layout).c_str()) == 0; }
-  bool CapsLock() {
-    XkbStateRec state{};
-    XkbGetState(display_, XkbUseCoreKbd, &state);
-    return (state.locked_mods & LockMask) != 0;
-  }
-  void ToggleCapsLock() { Tap(XK_Caps_Lock); }
-  // Presses the key and keeps it down, as a user (or another tool) would.
-  void Hold(KeySym sym) {
-    int kc = XKeysymToKeycode(display_, sym);
-    XTestFakeKeyEvent(display_, static_cast<unsigned>(kc), True, CurrentTime);
-    XSync(display_, False);
-    held_.push_back(kc);
-  }
-  bool IsDown(KeySym sym) {
-    char keys[32] = {};
-    XQueryKeymap(display_, keys);
-    int kc = XKeysymToKeycode(display_, sym);
-    return (keys[kc / 8] & (1 << (kc % 8))) != 0;
-  }
-
- private:
-  void Tap(KeySym sym) {
-    unsigned kc = XKeysymToKeycode(display_, sym);
-    XTestFakeKeyEvent(display_, kc, True, CurrentTime);
-    XTestFakeKeyEvent(display_, kc, False, CurrentTime);
-    XSync(display_, False);
-  }
-  Display* display_;
-  std::vector<int> held_;
-};
-
-// The layouts the program is tried under, and a text with characters outside
-// their keymaps: ä (on de only) and ✓ (on none).
-const char* const kLayouts[] = {"us", "de", "fr"};
-const char kMixedCase[] = "Hello World 42 \xC3\xA4 \xE2\x9C\x93 abc";
-
 TEST(LinuxSend, CapsLockOnBeforehandLeavesTheTextAsWrittenAndIsOnAgainAfterwards) {
   for (const char* layout : kLayouts) {
     SCOPED_TRACE(layout);
@@ -165,40 +114,8 @@ TEST(LinuxSend, AShiftHeldByAnotherClientIsReleasedNotPressedAgain) {
   }
 }
 
-// Characters that no key of us, de or fr types with at most Shift (ä ö ü ß €
-// are de's), 66 different ones, more than there are spare keycodes, twice
-// over: spare keycodes are rebound while the text goes out, each after the
-// editor has answered a ping for the keys that used it.
-std::string OutsideTheKeymaps() {
-  std::u16string one;
-  for (char16_t c = u'\u0430'; c <= u'\u044F'; ++c) one += c;  // а..я
-  for (char16_t c = u'\u03B1'; c <= u'\u03C9'; ++c) one += c;  // α..ω
-  one += u"\u00E4\u00F6\u00FC\u00DF\u20AC\u2713\u2192\u03A9\u2026";  // äöüß€✓→Ω…
-  return rt::ToUtf8(one + one);
-}
-
 TEST(LinuxSend, TheNotationAndCharactersOutsideTheKeymapArriveExactlyInAQtEditor) {
-  // The notation and what the editor holds for it: keys that type, named
-  // keys that edit (Left, Backspace, End), Enter as a new line.
-  const struct {
-    const char* keys;
-    const char* text;
-  } corpus[] = {
-      {"abcxyz ABCXYZ 0123456789", "abcxyz ABCXYZ 0123456789"},
-      {"!@#$&*_=-[]\\;:'\",.<>?|`", "!@#$&*_=-[]\\;:'\",.<>?|`"},
-      {"{{}{}}{+}{^}{%}{~}{(}{)}", "{}+^%~()"},
-      {"a~b{ENTER}{TAB}c", "a\nb\n\tc"},
-      {"+(abc)d +e", "ABCd E"},
-      {"{h 10}", "hhhhhhhhhh"},
-      {"abc{LEFT}{BS}x{END}", "axc"},
-  };
-  std::string keys, text;
-  for (const auto& c : corpus) {
-    keys += std::string(c.keys) + "~";
-    text += std::string(c.text) + "\n";
-  }
-  keys += OutsideTheKeymaps();
-  text += OutsideTheKeymaps();
+  const std::string keys = EditorCorpusKeys(), text = EditorCorpusText();
   ASSERT_GE(rt::FromUtf8(OutsideTheKeymaps()).size(), 128u);
   for (const char* layout : kLayouts) {
     SCOPED_TRACE(layout);
