@@ -9,7 +9,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
          binutils-mingw-w64-x86-64 xvfb openbox imagemagick x11-utils x11-xkb-utils xdotool \
-         qt6-base-dev libx11-dev libxtst-dev xterm ccache; do
+         qt6-base-dev libx11-dev libx11-xcb-dev libxtst-dev xterm ccache \
+         xfwm4 mutter icewm fluxbox dbus-daemon python3-gi gir1.2-gtk-3.0 chromium; do
   have_pkg "$p" || need+=("$p")
 done
 # 32-bit Wine needs the i386 architecture before it can be installed.
