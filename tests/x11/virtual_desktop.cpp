@@ -2,8 +2,10 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -76,7 +78,9 @@ const std::vector<WindowManager>& WindowManagers() {
       {"xfwm4", {"xfwm4", "--compositor=off"}},
       {"mutter", {"mutter", "--x11", "--replace", "--sm-disable"}},
       {"icewm", {"icewm"}},
-      {"fluxbox", {"fluxbox"}},
+      // No wallpaper: fluxbox's default one needs a program that is not
+      // there, and says so in a window of its own.
+      {"fluxbox", {"fluxbox"}, {{".fluxbox/overlay", "background: none\n"}}},
       {"none", {}},
   };
   return all;
@@ -98,6 +102,24 @@ bool Installed(const std::string& program) {
     if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
   }
   return false;
+}
+
+bool PlacedByItsProgram(unsigned long window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XSizeHints hints{};
+  long supplied = 0;
+  bool placed = XGetWMNormalHints(display, static_cast<Window>(window), &hints, &supplied) &&
+                (hints.flags & (USPosition | PPosition)) != 0;
+  XCloseDisplay(display);
+  return placed;
+}
+
+void MoveClient(unsigned long window, int x, int y) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  XMoveWindow(display, static_cast<Window>(window), x, y);
+  XCloseDisplay(display);
 }
 
 Child& Child::operator=(Child&& other) noexcept {
@@ -132,6 +154,8 @@ Child Start(const std::vector<std::string>& args, const std::vector<std::string>
   pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);
+    // Ends with the test, should the test be killed before it can end it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     for (const std::string& e : environment) {
       // "NAME=" takes the variable away.
       if (e.back() == '=') {
@@ -243,6 +267,11 @@ bool VirtualDesktop::StartBus() {
 
 bool VirtualDesktop::StartWindowManager() {
   if (manager_.command.empty()) return true;
+  for (const auto& [path, text] : manager_.files) {
+    std::filesystem::path file = std::filesystem::path(folder_) / path;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+  }
   const std::string log = folder_ + "/" + manager_.name + ".log";
   windowManager_ = Start(manager_.command, {"HOME=" + folder_, "XDG_CONFIG_HOME=" + folder_ + "/.config",
                                    "XDG_CACHE_HOME=" + folder_ + "/.cache", "SESSION_MANAGER="},

@@ -24,6 +24,8 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
 struct WindowManager {
   std::string name;                  // as the tests print it: "openbox", "none"
   std::vector<std::string> command;  // empty for none
+  // Files its home folder starts with (path under it, text).
+  std::vector<std::pair<std::string, std::string>> files = {};
 };
 
 // openbox, xfwm4, mutter (X11 mode), icewm, fluxbox, and none.
@@ -60,6 +62,13 @@ class Child {
 // its standard error to `errors` (nowhere when empty).
 Child Start(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
             const std::string& output = "", const std::string& errors = "");
+
+// Whether a window's WM_NORMAL_HINTS say that its program (or the user)
+// chose its place (USPosition or PPosition), which window managers honour.
+bool PlacedByItsProgram(unsigned long window);
+// Asks for a client window to be moved, as xdotool's windowmove does; the
+// window manager moves it.
+void MoveClient(unsigned long window, int x, int y);
 
 class VirtualDesktop {
  public:
