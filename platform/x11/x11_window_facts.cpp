@@ -99,7 +99,7 @@ struct Asked {
   xcb_get_window_attributes_cookie_t attributes;
   xcb_get_geometry_cookie_t geometry;
   xcb_translate_coordinates_cookie_t place;
-  xcb_get_property_cookie_t netName, name, klass, transient, wmState, netState, types, pid, extents;
+  xcb_get_property_cookie_t netName, klass, transient, wmState, netState, types, pid, extents;
 };
 
 }  // namespace
@@ -165,7 +165,6 @@ std::vector<WindowFacts> WindowReader::Read(const std::vector<Window>& windows) 
       a.geometry = xcb_get_geometry(c, w);
       a.place = xcb_translate_coordinates(c, w, static_cast<xcb_window_t>(root_), 0, 0);
       a.netName = Ask(c, windows[i], atoms_.netWmName, atoms_.utf8String);
-      a.name = Ask(c, windows[i], XA_WM_NAME, AnyPropertyType);
       a.klass = Ask(c, windows[i], XA_WM_CLASS, XA_STRING);
       a.transient = Ask(c, windows[i], XA_WM_TRANSIENT_FOR, XA_WINDOW);
       a.wmState = Ask(c, windows[i], atoms_.wmState, atoms_.wmState);
@@ -181,7 +180,7 @@ std::vector<WindowFacts> WindowReader::Read(const std::vector<Window>& windows) 
       auto attributes = Take<xcb_get_window_attributes_reply_t>(c, a.attributes, xcb_get_window_attributes_reply);
       auto geometry = Take<xcb_get_geometry_reply_t>(c, a.geometry, xcb_get_geometry_reply);
       auto place = Take<xcb_translate_coordinates_reply_t>(c, a.place, xcb_translate_coordinates_reply);
-      Property netName = TakeProperty(c, a.netName), name = TakeProperty(c, a.name), klass = TakeProperty(c, a.klass),
+      Property netName = TakeProperty(c, a.netName), klass = TakeProperty(c, a.klass),
                transient = TakeProperty(c, a.transient), wmState = TakeProperty(c, a.wmState),
                netState = TakeProperty(c, a.netState), types = TakeProperty(c, a.types), pid = TakeProperty(c, a.pid),
                extents = TakeProperty(c, a.extents);
@@ -199,7 +198,6 @@ std::vector<WindowFacts> WindowReader::Read(const std::vector<Window>& windows) 
         f.y = place->dst_y;
       }
       if (netName.type == atoms_.utf8String && netName.format == 8) f.caption = FromUtf8(netName.bytes);
-      if (f.caption.empty()) f.caption = LegacyName(display_, name);
       f.className = ClassPart(klass);
       if (!transient.items.empty()) f.transientFor = static_cast<Window>(transient.items[0]);
       if (!wmState.items.empty()) f.wmState = static_cast<long>(wmState.items[0]);
@@ -212,6 +210,16 @@ std::vector<WindowFacts> WindowReader::Read(const std::vector<Window>& windows) 
       }
     }
   }
+  // WM_NAME where there is no _NET_WM_NAME (xterm and other programs that
+  // set only the old name), in one more batch.
+  std::vector<std::size_t> unnamed;
+  std::vector<xcb_get_property_cookie_t> names;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (!out[i].exists || !out[i].caption.empty()) continue;
+    unnamed.push_back(i);
+    names.push_back(Ask(c, windows[i], XA_WM_NAME, AnyPropertyType));
+  }
+  for (std::size_t k = 0; k < unnamed.size(); ++k) out[unnamed[k]].caption = LegacyName(display_, TakeProperty(c, names[k]));
   return out;
 }
 
@@ -301,21 +309,59 @@ std::vector<Window> WindowReader::Stack() {
   // (xfwm4): the order is the one the server keeps, that of the frames.
   std::vector<unsigned long> listed = Cardinals(root_, atoms_.netClientListStacking, XA_WINDOW);
   if (listed.empty()) listed = Cardinals(root_, atoms_.netClientList, XA_WINDOW);
-  std::vector<Window> tree = StackFromTree();
-  if (listed.empty()) return tree;
-  std::unordered_set<Window> members(listed.begin(), listed.end());
-  std::vector<Window> stack;
-  std::unordered_set<Window> placed;
-  for (Window w : tree) {
-    if (members.count(w) && placed.insert(w).second) stack.push_back(w);
+  if (listed.empty()) return StackFromTree();
+  return StackListed(std::vector<Window>(listed.begin(), listed.end()));
+}
+
+std::vector<Window> WindowReader::StackListed(const std::vector<Window>& listed) {
+  xcb_connection_t* c = XGetXCBConnection(display_);
+  // The root's children, bottom to top: the frames.
+  std::unordered_map<Window, std::size_t> height;
+  {
+    auto reply = Take<xcb_query_tree_reply_t>(c, xcb_query_tree(c, static_cast<xcb_window_t>(root_)), xcb_query_tree_reply);
+    if (reply) {
+      const xcb_window_t* kids = xcb_query_tree_children(reply.get());
+      for (int i = 0; i < xcb_query_tree_children_length(reply.get()); ++i) height[kids[i]] = static_cast<std::size_t>(i);
+    }
   }
-  // Clients whose frames lie elsewhere (a window manager with a virtual
-  // root of its own) come after, as its list stacks them, topmost first.
+  // Each client's frame: its ancestor among the root's children, found by
+  // climbing a level at a time for all clients at once (one batch a level).
+  std::unordered_map<Window, std::size_t> placeOf;  // client -> its frame's height
+  std::vector<std::pair<Window, Window>> climbing;   // client, the ancestor reached
+  for (Window w : listed) {
+    if (height.count(w)) {
+      placeOf[w] = height[w];  // not reparented
+    } else {
+      climbing.emplace_back(w, w);
+    }
+  }
+  for (int depth = 0; depth < kFrameDepth && !climbing.empty(); ++depth) {
+    std::vector<xcb_query_tree_cookie_t> cookies;
+    for (const auto& [client, at] : climbing) cookies.push_back(xcb_query_tree(c, static_cast<xcb_window_t>(at)));
+    std::vector<std::pair<Window, Window>> still;
+    for (std::size_t i = 0; i < climbing.size(); ++i) {
+      auto reply = Take<xcb_query_tree_reply_t>(c, cookies[i], xcb_query_tree_reply);
+      if (!reply || reply->parent == XCB_NONE || reply->parent == static_cast<xcb_window_t>(root_)) continue;
+      auto it = height.find(reply->parent);
+      if (it != height.end()) {
+        placeOf[climbing[i].first] = it->second;
+      } else {
+        still.emplace_back(climbing[i].first, reply->parent);
+      }
+    }
+    climbing = std::move(still);
+  }
+  // Topmost first; clients whose frames lie elsewhere (a window manager
+  // with a virtual root of its own) after them, as the list stacks them.
+  std::vector<Window> placed, elsewhere;
+  std::unordered_set<Window> seen;
   for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
-    Window w = static_cast<Window>(*it);
-    if (placed.insert(w).second) stack.push_back(w);
+    if (!seen.insert(*it).second) continue;
+    (placeOf.count(*it) ? placed : elsewhere).push_back(*it);
   }
-  return stack;
+  std::stable_sort(placed.begin(), placed.end(), [&](Window a, Window b) { return placeOf[a] > placeOf[b]; });
+  placed.insert(placed.end(), elsewhere.begin(), elsewhere.end());
+  return placed;
 }
 
 DesktopFacts WindowReader::ReadDesktop() {

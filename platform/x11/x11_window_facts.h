@@ -5,12 +5,13 @@
 // the caller's Xlib one; XCB hands each request's error back with its reply,
 // so nothing here reaches the process's X error handler).
 //
-// The client list: the root's children, topmost first, as the server
-// stacks them; a child that is a window manager's frame stands for the
-// client inside it (the window with WM_STATE, at most a few levels down).
-// With a window manager, only the clients it lists (_NET_CLIENT_LIST_STACKING
-// or _NET_CLIENT_LIST) count, and those it lists whose frames are not the
-// root's children come last. Desktop and dock windows (the background and
+// The client list: the clients the window manager lists
+// (_NET_CLIENT_LIST_STACKING, or _NET_CLIENT_LIST), topmost first in the
+// order the server stacks their frames (the root's children that hold
+// them); those whose frames are not the root's children come last. With no
+// such list, the root's children topmost first; a child that is a window
+// manager's frame stands for the client inside it (the window with
+// WM_STATE, at most a few levels down). Desktop and dock windows (the background and
 // the panels) and the program's own windows (by _NET_WM_PID) are left out.
 #pragma once
 
@@ -86,7 +87,11 @@ class WindowReader {
  private:
   // The client candidates, topmost first, before anything is left out.
   std::vector<Window> Stack();
+  // The root's children (no window manager lists the clients), each frame
+  // standing for the client inside it.
   std::vector<Window> StackFromTree();
+  // The listed clients in the order of their frames.
+  std::vector<Window> StackListed(const std::vector<Window>& listed);
 
   Display* display_;
   long ownPid_;
