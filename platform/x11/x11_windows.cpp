@@ -43,14 +43,16 @@ bool X11Windows::VisibleFacts(const WindowFacts& f) const {
   return f.viewable;
 }
 
-Window X11Windows::ModalPopup(const DesktopFacts& desktop, Window window) const {
+std::unordered_map<Window, Window> X11Windows::ModalPopups(const DesktopFacts& desktop) const {
+  std::unordered_map<Window, Window> popups;
   for (std::size_t i = 0; i < desktop.clients.size(); ++i) {
     const WindowFacts& f = desktop.facts[i];
     Window owner = f.transientFor == root_ ? 0 : f.transientFor;
-    if (desktop.clients[i] == window || owner != window || !VisibleFacts(f)) continue;
-    if (f.HasState(reader_.Names().netWmStateModal)) return desktop.clients[i];
+    if (owner == 0 || owner == desktop.clients[i] || !VisibleFacts(f)) continue;
+    // Topmost first: the first one found for an owner stays.
+    if (f.HasState(reader_.Names().netWmStateModal)) popups.emplace(owner, desktop.clients[i]);
   }
-  return 0;
+  return popups;
 }
 
 bool X11Windows::HasWindowManager() {
@@ -63,6 +65,7 @@ WindowHandle X11Windows::Desktop() { return H(root_); }
 WindowHandle X11Windows::FirstChild(WindowHandle window) {
   if (W(window) != root_) return 0;
   walk_ = reader_.ReadDesktop();
+  walkModal_ = ModalPopups(*walk_);
   walkTaken_ = std::chrono::steady_clock::now();
   if (walk_->clients.empty()) {
     walk_.reset();
@@ -100,14 +103,14 @@ bool X11Windows::Visible(WindowHandle window) {
 }
 
 WindowHandle X11Windows::LastActivePopup(WindowHandle window) {
-  DesktopFacts desktop = reader_.ReadDesktop();
-  Window popup = ModalPopup(desktop, W(window));
-  return popup ? H(popup) : window;
+  std::unordered_map<Window, Window> popups = ModalPopups(reader_.ReadDesktop());
+  auto it = popups.find(W(window));
+  return it == popups.end() ? window : H(it->second);
 }
 
 bool X11Windows::Enabled(WindowHandle window) {
   if (const DesktopFacts* desktop = Walking()) {
-    if (const WindowFacts* f = desktop->Find(W(window))) return f->exists && ModalPopup(*desktop, W(window)) == 0;
+    if (const WindowFacts* f = desktop->Find(W(window))) return f->exists && walkModal_.count(W(window)) == 0;
   }
   if (!Exists(window)) return false;
   return LastActivePopup(window) == window;

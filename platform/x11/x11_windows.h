@@ -24,6 +24,7 @@
 
 #include <chrono>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/activation.h"
 #include "platform/x11/x11_window_facts.h"
@@ -72,9 +73,9 @@ class X11Windows : public WindowActivation {
   const WindowFacts& Facts(Window window);
   // The reading of the walk under way, or null.
   const DesktopFacts* Walking();
-  // The topmost shown modal window transient for `window` among the
-  // clients, or 0.
-  Window ModalPopup(const DesktopFacts& desktop, Window window) const;
+  // For each client waiting on a modal window (a shown one with
+  // _NET_WM_STATE_MODAL, transient for it), the topmost such window.
+  std::unordered_map<Window, Window> ModalPopups(const DesktopFacts& desktop) const;
   bool VisibleFacts(const WindowFacts& facts) const;
   // A server timestamp, from a property change on a window of our own.
   Time ServerTime();
@@ -88,6 +89,7 @@ class X11Windows : public WindowActivation {
   WindowReader reader_;
   Window own_ = 0;
   std::optional<DesktopFacts> walk_;
+  std::unordered_map<Window, Window> walkModal_;  // ModalPopups of walk_
   std::chrono::steady_clock::time_point walkTaken_;
   WindowFacts fresh_;  // the last window read outside a walk
 };
