@@ -122,6 +122,52 @@ void MoveClient(unsigned long window, int x, int y) {
   XCloseDisplay(display);
 }
 
+bool ActivateFromTaskBar(unsigned long window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  Window root = DefaultRootWindow(display);
+  Window own = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+  XSelectInput(display, own, PropertyChangeMask);
+  Atom active = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+  auto request = [&] {
+    // The server's time now, from a property change of our own.
+    XChangeProperty(display, own, XA_WM_NAME, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent changed;
+    XWindowEvent(display, own, PropertyChangeMask, &changed);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(window);
+    event.xclient.message_type = active;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = static_cast<long>(changed.xproperty.time);
+    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
+  };
+  auto done = [&] {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool named = XGetWindowProperty(display, root, active, 0, 1, False, XA_WINDOW, &type, &format, &items, &after,
+                                    &data) == Success &&
+                 data && items == 1 && *reinterpret_cast<unsigned long*>(data) == window;
+    if (data) XFree(data);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return named && focus == static_cast<Window>(window);
+  };
+  bool ok = false;
+  for (int attempt = 0; attempt < 12 && !ok; ++attempt) {
+    if (!done()) request();
+    ok = WaitFor(done, 5s);
+  }
+  XDestroyWindow(display, own);
+  XCloseDisplay(display);
+  return ok;
+}
+
 Child& Child::operator=(Child&& other) noexcept {
   if (this != &other) {
     Stop();

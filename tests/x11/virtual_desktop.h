@@ -70,6 +70,13 @@ bool PlacedByItsProgram(unsigned long window);
 // window manager moves it.
 void MoveClient(unsigned long window, int x, int y);
 
+// Brings a client window to the front as a task bar does when the user
+// clicks its button (a pager's _NET_ACTIVE_WINDOW with a fresh server
+// time, which every window manager honours), asking again every few
+// seconds, until the window manager names it active and it has the input
+// focus.
+bool ActivateFromTaskBar(unsigned long window);
+
 class VirtualDesktop {
  public:
   explicit VirtualDesktop(const WindowManager& manager);
