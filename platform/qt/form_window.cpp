@@ -222,8 +222,12 @@ TwipsRect FormWindow::OuterBounds() const {
   // On X11, the frame as the window manager shows it now. Qt learns of a
   // frame from the window manager's notices, which may not have come (or
   // not been read) yet; until then its frame is the bare client area.
-  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (x11 && widget_->isVisible() && widget_->testAttribute(Qt::WA_WState_Created)) {
+  // (Only on the xcb platform: others, offscreen among them, may have an
+  // X connection that shows none of the program's windows.)
+  auto* x11 = QGuiApplication::platformName() == QLatin1String("xcb")
+                  ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                  : nullptr;
+  if (x11 && x11->display() && widget_->isVisible() && widget_->testAttribute(Qt::WA_WState_Created)) {
     if (auto frame = x11::OuterFrame(x11->display(), static_cast<unsigned long>(widget_->winId()))) {
       // In the device pixels of the screen; Qt's are device independent.
       qreal ratio = widget_->devicePixelRatioF();
