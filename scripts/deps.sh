@@ -9,8 +9,13 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
          binutils-mingw-w64-x86-64 xvfb openbox imagemagick x11-utils x11-xkb-utils xdotool \
-         qt6-base-dev libx11-dev libxtst-dev xterm ccache \
+         qt6-base-dev libx11-dev libx11-xcb-dev libxtst-dev xterm ccache \
          xclip xsel python3-gi gir1.2-gtk-3.0; do
+  have_pkg "$p" || need+=("$p")
+done
+# Window managers the activation is tested under (xfwm4 needs a D-Bus
+# session).
+for p in xfwm4 mutter icewm fluxbox dbus-daemon; do
   have_pkg "$p" || need+=("$p")
 done
 # The Wayland edition: its build (libwayland, libxkbcommon, Qt's Wayland

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -14,6 +15,7 @@
 #include "platform/qt/control_peers.h"
 #include "platform/qt/qt_text.h"
 #include "platform/twips.h"
+#include "platform/x11/x11_frames.h"
 
 namespace rt::qt {
 
@@ -225,6 +227,22 @@ void FormWindow::Sync(FormProperty what) {
 TwipsRect FormWindow::OuterBounds() const {
   if (!widget_) return {};
   QRect r = widget_->frameGeometry();
+  // On X11, the frame as the window manager shows it now. Qt learns of a
+  // frame from the window manager's notices, which may not have come (or
+  // not been read) yet; until then its frame is the bare client area.
+  // (Only on the xcb platform: others, offscreen among them, may have an
+  // X connection that shows none of the program's windows.)
+  auto* x11 = QGuiApplication::platformName() == QLatin1String("xcb")
+                  ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                  : nullptr;
+  if (x11 && x11->display() && widget_->isVisible() && widget_->testAttribute(Qt::WA_WState_Created)) {
+    if (auto frame = x11::OuterFrame(x11->display(), static_cast<unsigned long>(widget_->winId()))) {
+      // In the device pixels of the screen; Qt's are device independent.
+      qreal ratio = widget_->devicePixelRatioF();
+      r = QRect(qRound(frame->left / ratio), qRound(frame->top / ratio), qRound(frame->width / ratio),
+                qRound(frame->height / ratio));
+    }
+  }
   int dpi = ScreenDpi();
   return {PixelsToTwips(r.left(), dpi), PixelsToTwips(r.top(), dpi), PixelsToTwips(r.width(), dpi),
           PixelsToTwips(r.height(), dpi)};

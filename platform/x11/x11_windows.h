@@ -1,29 +1,33 @@
 // The desktop's windows on X11, in the program's terms, on a Display
-// connection of the caller's (never the toolkit's).
+// connection of the caller's (never the toolkit's): the window queries
+// (x11_windows.cpp) and the activation (x11_activation.cpp).
 //
 // The tree: the desktop is the root window; its children are the client
-// windows of the applications (under a reparenting window manager the
-// root's children are frames; the client is the frame's descendant with
-// WM_STATE), topmost first by _NET_CLIENT_LIST_STACKING, or the root's
-// children when no window manager keeps that list. Desktop and dock windows
-// (the background and the panels) and the program's own windows are left
-// out. A client window's own subwindows are not listed: they are the
-// toolkit's, not separate windows a user would name.
+// windows of the applications (the client list of x11_window_facts.h),
+// topmost first. A client window's own subwindows are not listed: they are
+// the toolkit's, not separate windows a user would name.
 //
 // Visible: the client is in its normal or iconic (minimised) state, not
-// withdrawn. Enabled: no modal window is open for it (a mapped window with
-// _NET_WM_STATE_MODAL, transient for it). Owner: the window it is transient
-// for. Caption: _NET_WM_NAME (UTF-8), else WM_NAME. Class: the class part of
-// WM_CLASS.
+// withdrawn; with no window manager, mapped. Enabled: no modal window is
+// open for it (a shown window with _NET_WM_STATE_MODAL, transient for it).
+// Owner: the window it is transient for. Caption: _NET_WM_NAME (UTF-8), else
+// WM_NAME. Class: the class part of WM_CLASS.
+//
+// A walk reads the desktop once: FirstChild(desktop) reads the client list
+// and every client's facts in one batch, and the queries about those
+// clients are answered from that reading until the walk has stepped past
+// the last one (or, should a walk be left half way, for a short while).
+// Outside a walk every query reads afresh.
 #pragma once
 
 #include <X11/Xlib.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <chrono>
+#include <optional>
+#include <unordered_map>
 
 #include "platform/activation.h"
+#include "platform/x11/x11_window_facts.h"
 
 namespace rt::x11 {
 
@@ -64,21 +68,30 @@ class X11Windows : public WindowActivation {
   bool HasWindowManager();
 
  private:
-  Atom A(const char* name);
-  std::vector<unsigned long> Cardinals(Window window, Atom property, Atom type);
-  std::vector<Atom> States(Window window);
-  long WmState(Window window);
-  std::vector<Window> Clients();
-  Window ClientOf(Window frame, int depth);
+  // The facts of a window: from the walk's reading while it lasts, else
+  // read now.
+  const WindowFacts& Facts(Window window);
+  // The reading of the walk under way, or null.
+  const DesktopFacts* Walking();
+  // For each client waiting on a modal window (a shown one with
+  // _NET_WM_STATE_MODAL, transient for it), the topmost such window.
+  std::unordered_map<Window, Window> ModalPopups(const DesktopFacts& desktop) const;
+  bool VisibleFacts(const WindowFacts& facts) const;
   // A server timestamp, from a property change on a window of our own.
   Time ServerTime();
+  // Asks the window manager, by a client message on the root, to act on
+  // `about`.
+  void SendToWindowManager(Window about, Atom type, long l0, long l1, long l2);
 
   Display* display_;
   long ownPid_;
   Window root_;
+  WindowReader reader_;
   Window own_ = 0;
-  // The list FirstChild(desktop) took, which NextSibling walks.
-  std::vector<Window> snapshot_;
+  std::optional<DesktopFacts> walk_;
+  std::unordered_map<Window, Window> walkModal_;  // ModalPopups of walk_
+  std::chrono::steady_clock::time_point walkTaken_;
+  WindowFacts fresh_;  // the last window read outside a walk
 };
 
 }  // namespace rt::x11

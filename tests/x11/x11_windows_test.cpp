@@ -16,19 +16,12 @@
 
 #include "platform/activation.h"
 #include "platform/x11/x11_windows.h"
+#include "virtual_desktop.h"
 
 namespace {
 
 using rt::WindowHandle;
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
+using strumlet::x11_test::WaitFor;
 
 // An xterm with a title, ended with the test.
 class Xterm {
