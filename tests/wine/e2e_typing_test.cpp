@@ -131,7 +131,7 @@ class Console {
   PROCESS_INFORMATION info_{};
 };
 
-TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeys) {
+TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeysAndAltGr) {
   SCOPED_TRACE("X layout " + Layout());
   std::wstring file = TestFolder() + L"\\console_out.txt";
   DeleteFileW(file.c_str());
@@ -139,16 +139,17 @@ TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeys) {
   ASSERT_TRUE(console.Started());
   ASSERT_TRUE(WaitFor([] { return FindWindowW(nullptr, L"Strumlet console test") != nullptr; }, 45s))
       << "the console window did not open";
-  // Characters that every layout here types with at most Shift; a console
-  // reads keys, so none of them may come as character input.
-  Program program(L"/Strumlet console test/echo hello {(}x{)} =-_.,;:!?*{%}>console_out.txt~/2");
+  // A console reads keys and drops characters that come without one: the
+  // characters that need AltGr on German and French keyboards ([]{}@#) too
+  // must come as what its keys make.
+  Program program(L"/Strumlet console test/echo hello {(}x{)} {[}y{]} {{}z{}} @#$=-_.,;:!?'*{%}>console_out.txt~/2");
   EXPECT_EQ(program.WaitExit(), 0);
   std::string content;
   ASSERT_TRUE(WaitFor([&] {
     content = FileContent(file);
     return content.find('\n') != std::string::npos;
   }, 45s)) << "no file; it holds: " << content;
-  EXPECT_EQ(content, "hello (x) =-_.,;:!?*%\r\n");
+  EXPECT_EQ(content, "hello (x) [y] {z} @#$=-_.,;:!?'*%\r\n");
   DeleteFileW(file.c_str());
 }
 
@@ -179,6 +180,61 @@ TEST(RealTyping, AMessageFromAnotherProgramWaitsUntilTheSendIsOver) {
   EXPECT_TRUE(notepad.WaitText(piece, 60s)) << testing::PrintToString(notepad.Text());
   EXPECT_TRUE(program.Running());
   EXPECT_EQ(program.Close(main), 0);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace strumlet::wine;
+
+// What the next program's keys type: a plain A key into Notepad, read back.
+// Empty when it typed nothing in time.
+std::wstring WhatAKeyTypes(Notepad& notepad) {
+  std::wstring before = notepad.Text();
+  if (!Foreground(notepad.Window())) return L"";
+  Keys({}, 'A');
+  std::wstring typed;
+  WaitFor([&] {
+    std::wstring now = notepad.Text();
+    if (now.size() <= before.size()) return false;
+    typed = now.substr(before.size());
+    return true;
+  }, 30s);
+  return typed;
+}
+
+// Caps Lock switched on for a test and off again afterwards, whatever the
+// test found: the state is known from what a key typed.
+class CapsLockOn {
+ public:
+  explicit CapsLockOn(Notepad& notepad) : notepad_(notepad) {
+    Foreground(notepad.Window());
+    Keys({}, VK_CAPITAL);
+    on_ = WhatAKeyTypes(notepad) == L"A";
+  }
+  ~CapsLockOn() {
+    if (WhatAKeyTypes(notepad_) == L"A") Keys({}, VK_CAPITAL);
+  }
+  CapsLockOn(const CapsLockOn&) = delete;
+  CapsLockOn& operator=(const CapsLockOn&) = delete;
+  bool On() const { return on_; }
+
+ private:
+  Notepad& notepad_;
+  bool on_ = false;
+};
+
+TEST(RealTyping, CapsLockIsOnAgainForTheNextProgramsKeys) {
+  SCOPED_TRACE("X layout " + Layout());
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  CapsLockOn caps(notepad);
+  ASSERT_TRUE(caps.On()) << "Caps Lock did not go on: " << testing::PrintToString(notepad.Text());
+  Program program(L"/Untitled - Notepad/Hello World +a 12/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"AHello World A 12") << "the text as written";
+  EXPECT_EQ(WhatAKeyTypes(notepad), L"A") << "Caps Lock on again afterwards";
 }
 
 }  // namespace

@@ -170,6 +170,27 @@ int Program::Close(HWND main) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+void Keys(std::initializer_list<WORD> down, WORD key) {
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  for (WORD m : down) add(m, false);
+  add(key, false);
+  add(key, true);
+  for (auto it = std::rbegin(down); it != std::rend(down); ++it) add(*it, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool Foreground(HWND window) {
+  SetForegroundWindow(window);
+  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
+}
+
 int Program::WaitExit(std::chrono::milliseconds limit) {
   if (!info_.hProcess) return -1;
   if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return -1;

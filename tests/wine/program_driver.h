@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,14 @@ class Program {
 
 // Clicks a button of another process (BM_CLICK).
 void Click(HWND button);
+
+// Presses and releases a key with modifiers held around it, as the user
+// would, into the foreground window.
+void Keys(std::initializer_list<WORD> down, WORD key);
+
+// Brings a window of another process to the front, as a user's click on it
+// does, and waits until it is the foreground window.
+bool Foreground(HWND window);
 
 // The folder of the running test executable.
 std::wstring TestFolder();
