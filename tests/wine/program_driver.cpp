@@ -236,3 +236,71 @@ bool Notepad::WaitText(const std::wstring& expected, std::chrono::milliseconds l
 }
 
 }  // namespace strumlet::wine
+
+namespace strumlet::wine {
+
+Console::Console(const std::wstring& title) : title_(title) {
+  std::wstring commandLine = L"cmd.exe /k title " + title;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  std::wstring folder = TestFolder();
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(),
+                      &startup, &info_)) {
+    info_ = {};
+    return;
+  }
+  if (HANDLE job = TestJob()) AssignProcessToJobObject(job, info_.hProcess);
+}
+
+Console::~Console() {
+  if (info_.hProcess) {
+    TerminateProcess(info_.hProcess, 0);
+    WaitForSingleObject(info_.hProcess, 10000);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+HWND Console::Window(std::chrono::milliseconds limit) {
+  HWND window = nullptr;
+  if (info_.hProcess) WaitFor([&] { return (window = FindWindowW(nullptr, title_.c_str())) != nullptr; }, limit);
+  return window;
+}
+
+std::string FileContent(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string content(4096, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr)) read = 0;
+  CloseHandle(file);
+  content.resize(read);
+  return content;
+}
+
+std::wstring WhatAKeyTypes(Notepad& notepad) {
+  std::wstring before = notepad.Text();
+  if (!Foreground(notepad.Window())) return L"";
+  Keys({}, 'A');
+  std::wstring typed;
+  WaitFor([&] {
+    std::wstring now = notepad.Text();
+    if (now.size() <= before.size()) return false;
+    typed = now.substr(before.size());
+    return true;
+  }, 30s);
+  return typed;
+}
+
+CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
+  Foreground(notepad.Window());
+  Keys({}, VK_CAPITAL);
+  on_ = WhatAKeyTypes(notepad) == L"A";
+}
+
+CapsLockOn::~CapsLockOn() {
+  if (WhatAKeyTypes(notepad_) == L"A") Keys({}, VK_CAPITAL);
+}
+
+}  // namespace strumlet::wine
