@@ -114,7 +114,7 @@ class KeyboardTarget {
   virtual bool CapsLockOn() = 0;
   // Whether CapsLockOn can be believed before the target has read a Caps
   // Lock key. False where watching the target's input resets the state seen
-  // (Windows resets it when threads share input; Wine clears it).
+  // (Windows documents that sharing input resets it; Wine clears it).
   virtual bool CapsLockKnown() { return true; }
   // Injects the events in order; returns how many the system accepted.
   virtual std::size_t Inject(const std::vector<InputEvent>& events) = 0;
