@@ -50,24 +50,12 @@ WindowHandle FindWindowByCaption(ustring_view caption, WindowActivation& system)
   return 0;
 }
 
+bool InFront(WindowActivation& system, WindowHandle window) {
+  WindowHandle foreground = system.Foreground();
+  return foreground != 0 && RootOwner(system, foreground) == RootOwner(system, window);
+}
+
 namespace {
-
-// Detaches on every path once attached.
-class InputAttachment {
- public:
-  InputAttachment(WindowActivation& system, WindowHandle foreground)
-      : system_(system), foreground_(foreground), attached_(system.AttachToForeground(foreground, true)) {}
-  ~InputAttachment() {
-    if (attached_) system_.AttachToForeground(foreground_, false);
-  }
-  InputAttachment(const InputAttachment&) = delete;
-  InputAttachment& operator=(const InputAttachment&) = delete;
-
- private:
-  WindowActivation& system_;
-  WindowHandle foreground_;
-  bool attached_;
-};
 
 // The modal dialog a disabled window waits on: its last active popup, when
 // that is another window that is shown and takes input.
@@ -89,30 +77,8 @@ void ActivateWindow(ustring_view caption, WindowActivation& system) {
   if (system.IsHung(target)) throw RuntimeError(ErrorCode::NotFound, "the window does not respond");
   if (system.IsMinimized(target)) system.Restore(target);
 
-  WindowHandle root = RootOwner(system, target);
-  auto done = [&] {
-    WindowHandle fg = system.Foreground();
-    return fg != 0 && RootOwner(system, fg) == root && !system.IsMinimized(target);
-  };
-
-  const int settleMs = system.SettleMs();
   system.SetForeground(target);
-  if (system.WaitUntil(done, settleMs)) return;
-
-  WindowHandle foreground = system.Foreground();
-  if (foreground != 0 && !system.IsHung(foreground)) {
-    {
-      InputAttachment attachment(system, foreground);
-      system.BringToTop(target);
-      system.SetForeground(target);
-    }
-    if (system.WaitUntil(done, settleMs)) return;
-  }
-
-  system.InjectNeutralInput();
-  system.SetForeground(target);
-  if (system.WaitUntil(done, settleMs)) return;
-
+  if (system.WaitUntil([&] { return InFront(system, target) && !system.IsMinimized(target); }, system.SettleMs())) return;
   throw RuntimeError(ErrorCode::NotFound, "the window could not be brought to the foreground");
 }
 

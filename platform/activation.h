@@ -5,10 +5,9 @@
 // the caption. Among several, the topmost wins.
 //
 // Activation restores a minimised target, gives way to the modal dialog of a
-// disabled one, never waits on a hung one, and goes round the system's
-// foreground lock (a plain request, then attaching to the foreground thread's
-// input, then a neutral input event), checking each time with the foreground
-// window that it really happened.
+// disabled one, never waits on a hung one, asks the system for the
+// foreground (which goes round its own restrictions on who may change it),
+// and checks with the foreground window that it really happened.
 #pragma once
 
 #include <functional>
@@ -40,18 +39,13 @@ class WindowActivation : public WindowQueries {
   // The top-level window the user works in now, which gets the keys typed,
   // or 0 when there is none.
   virtual WindowHandle Foreground() = 0;
-  // Asks for a window to become the foreground window. The system may
-  // refuse, or say yes and not do it: only Foreground tells.
+  // Asks for a window to become the foreground window, in whatever way the
+  // system lets this program (Windows' foreground lock is gone round in the
+  // backend, platform/foreground_lock.h). The system may refuse, or say yes
+  // and not do it: only Foreground tells.
   virtual bool SetForeground(WindowHandle window) = 0;
   // Raises a window to the top of the Z order.
   virtual void BringToTop(WindowHandle window) = 0;
-  // Shares (or stops sharing) input state with the thread of the foreground
-  // window, so that a foreground request counts as coming from it. False
-  // when there was nothing to attach to.
-  virtual bool AttachToForeground(WindowHandle foreground, bool attach) = 0;
-  // A harmless input event, so that this program counts as the one that
-  // received the last input.
-  virtual void InjectNeutralInput() = 0;
   // Polls `done` until it holds or `milliseconds` have passed.
   virtual bool WaitUntil(const std::function<bool()>& done, int milliseconds) = 0;
   // How long a granted foreground request may take to show in Foreground.
@@ -70,6 +64,10 @@ std::vector<TopWindow> VisibleTopWindows(WindowQueries& windows);
 // The top-level window at the root of a window's chain of owners (and
 // parents): the window itself when it belongs to none.
 WindowHandle RootOwner(WindowQueries& windows, WindowHandle window);
+
+// Whether the foreground window is the window, or a window of the same
+// owner (a dialog or tool window of its program's main window).
+bool InFront(WindowActivation& system, WindowHandle window);
 
 // The window a caption names, or 0.
 WindowHandle FindWindowByCaption(ustring_view caption, WindowActivation& system);

@@ -8,12 +8,17 @@
 // - a character goes out as the key of the target's layout that types it
 //   with at most Shift (and no dead key), so that programs that read keys
 //   (consoles, terminals, games) get keys; any other character goes out as
-//   the character itself. Ctrl+Alt (AltGr) is never used to type a character:
-//   many programs take it as a shortcut, and some systems drop it when it is
-//   injected;
+//   the character itself. Ctrl+Alt (AltGr) is not used to type a character
+//   in a program's window: many programs take it as a shortcut, and some
+//   systems drop it when it is injected. A console, which has no such
+//   shortcuts and drops characters that come without a key, gets a
+//   character that needs AltGr as the AltGr chord that types it, or, where
+//   the system's injected chords type nothing (Wine), written into its input
+//   as that key's stroke; so too the characters of dead keys;
 // - Caps Lock, when the target has it on, is switched off for the send and
 //   on again afterwards, failures included, so that the text arrives as
-//   written;
+//   written. Where the target's Caps Lock cannot be read before it has read
+//   a Caps Lock key, it is learned by switching it once;
 // - modifiers the user is physically holding are released first, each as the
 //   key it is, with the release of Alt or Win masked so that it opens no
 //   menu; they are never pressed again;
@@ -41,9 +46,14 @@ namespace rt {
 struct InputEvent {
   bool unicode = false;     // a UTF-16 unit typed as a character, not a key
   std::uint16_t vk = 0;     // virtual key (0 for unicode)
-  std::uint16_t code = 0;   // scan code, or the UTF-16 unit for unicode
+  std::uint16_t code = 0;   // scan code, or the UTF-16 unit for unicode and direct
   bool up = false;
   bool extended = false;
+  // The character `code` written straight into the target's own input (a
+  // console's input buffer) as a stroke of the key `vk` that types it: it
+  // lands there at once, ahead of any input still on its way, so it goes
+  // when everything before it has been read.
+  bool direct = false;
   bool operator==(const InputEvent&) const = default;
 };
 
@@ -86,11 +96,26 @@ class KeyboardTarget {
   virtual ~KeyboardTarget() = default;
   // What the key types on the target's layout, with or without Shift.
   virtual KeyOutput Translate(std::uint16_t vk, bool shift) = 0;
+  // What the key types with AltGr (Ctrl+Alt), with or without Shift, when
+  // injected: nothing where the layout has no AltGr level or the system's
+  // injected Ctrl+Alt types no character.
+  virtual KeyOutput TranslateAltGr(std::uint16_t, bool) { return {}; }
+  // The keys go to a console (a terminal window), which reads keys and
+  // drops characters injected without one.
+  virtual bool IsConsole() { return false; }
+  // Whether `ch` can be written straight into the target's own input (a
+  // console's input buffer, for a character that a key of its layout types,
+  // dead keys and AltGr included), and as which key.
+  virtual bool CanWrite(char16_t, std::uint16_t& /*vk*/) { return false; }
   virtual std::uint16_t ScanCode(std::uint16_t vk) = 0;
   // Whether the key is physically held down right now.
   virtual bool IsKeyDown(std::uint16_t vk) = 0;
   // Whether Caps Lock is on for the target.
   virtual bool CapsLockOn() = 0;
+  // Whether CapsLockOn can be believed before the target has read a Caps
+  // Lock key. False where watching the target's input resets the state seen
+  // (Windows documents that sharing input resets it; Wine clears it).
+  virtual bool CapsLockKnown() { return true; }
   // Injects the events in order; returns how many the system accepted.
   virtual std::size_t Inject(const std::vector<InputEvent>& events) = 0;
   // The state of `vk` as far as the target has read its input.
@@ -143,6 +168,11 @@ inline constexpr std::uint16_t kPhysicalModifiers[] = {kVkLShift, kVkRShift, kVk
 // (right Ctrl, right Alt and the Win keys).
 bool IsExtendedModifier(std::uint16_t vk);
 
+// The press or release of a key, with the target's scan code for it.
+InputEvent KeyEvent(KeyboardTarget& target, std::uint16_t vk, bool up, bool extended = false);
+// Its press and release.
+void Tap(std::vector<InputEvent>& events, KeyboardTarget& target, std::uint16_t vk);
+
 // The keys that type each character on a layout, found by asking the layout
 // what its keys type. A character that several keys type gets the first of
 // them in a fixed order (main block before keypad, unshifted before Shift).
@@ -155,19 +185,38 @@ class LayoutMap {
   explicit LayoutMap(KeyboardTarget& target);
   // False when no key types `ch` with at most Shift (or only a dead key does).
   bool Find(char16_t ch, Key& key) const;
+  // The key that types `ch` with AltGr (and Shift when `key.shift`), when
+  // no key types it with at most Shift; false when none does (or only a
+  // dead key does).
+  bool FindAltGr(char16_t ch, Key& key) const;
 
  private:
   std::map<char16_t, Key> keys_;
+  std::map<char16_t, Key> altGr_;
 };
 
-// The events that type the strokes with the layout's keys.
+// The events that type the strokes with the layout's keys (and, for a
+// console, its AltGr chords and written characters).
 std::vector<InputEvent> BuildEvents(const std::vector<KeyStroke>& strokes, const LayoutMap& layout,
                                     KeyboardTarget& target);
 
+// Which keys are down after a run of events (written characters hold no
+// key), so that a failure can release exactly those.
+class PressedKeys {
+ public:
+  void Apply(const InputEvent& e);
+  bool Empty() const { return down_.empty(); }
+  // Their releases, the last pressed first.
+  std::vector<InputEvent> Releases() const;
+
+ private:
+  std::vector<InputEvent> down_;
+};
+
 // Where a run of events may be cut into chunks: the ends of the chunks, each
 // at most `most` events after the one before (a stroke longer than that
-// makes a longer chunk), each where no key but a modifier is down. The last
-// end is events.size().
+// makes a longer chunk), each where no key but a modifier is down. Written
+// characters make chunks of their own. The last end is events.size().
 std::vector<std::size_t> ChunkEnds(const std::vector<InputEvent>& events, std::size_t most);
 
 // Types one piece of key notation. Throws RuntimeError: InvalidCall for

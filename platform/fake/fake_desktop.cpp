@@ -209,17 +209,20 @@ void FakeDesktop::Raise(WindowHandle window) {
 }
 
 bool FakeDesktop::SetForeground(WindowHandle window) {
+  return GoRoundForegroundLock(*this, *this, window) || claimsSuccess;
+}
+
+void FakeDesktop::RequestForeground(WindowHandle window) {
   std::string way = attached > 0 ? kAttach : lastInputOurs_ ? kInput : kPlain;
   log.push_back("set:" + way);
   Node* n = Find(window);
-  if (!n || window == kDesktop || !grants.count(way)) return false;
+  if (!n || window == kDesktop || !grants.count(way)) return;
   foreground_ = TopLevelOf(window);
   Raise(window);
   // An owned window that comes to the front is its root owner's last active
   // popup from now on.
   WindowHandle root = RootOwner(*this, foreground_);
   if (root != foreground_) nodes_[root].lastActivePopup = foreground_;
-  return true;
 }
 
 void FakeDesktop::BringToTop(WindowHandle window) {

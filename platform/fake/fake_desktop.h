@@ -4,8 +4,9 @@
 // owner, and stay above it. Each window has a caption, a class, a restored
 // rectangle, and its state: shown, enabled, minimised, hung. A modal dialog
 // disables its owner and is the owner's last active popup. The foreground
-// window changes only through SetForeground, behind a foreground lock that
-// grants the request in the ways a test allows (plain, while attached to the
+// window changes only through SetForeground, which goes round a foreground
+// lock as the Windows backend does (platform/foreground_lock.h): the lock
+// grants a request in the ways a test allows (plain, while attached to the
 // foreground thread's input, after this program's own input) and refuses it
 // otherwise. The calls that matter to the lock are logged in order.
 #pragma once
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/activation.h"
+#include "platform/foreground_lock.h"
 #include "platform/text.h"
 
 namespace rt::fake {
@@ -46,7 +48,7 @@ inline constexpr const char* kPlain = "plain";    // a plain request
 inline constexpr const char* kAttach = "attach";  // while attached to the foreground thread's input
 inline constexpr const char* kInput = "input";    // after this program's own neutral input
 
-class FakeDesktop : public WindowActivation {
+class FakeDesktop : public WindowActivation, private ForegroundLock {
  public:
   static constexpr WindowHandle kDesktop = 1;
 
@@ -73,6 +75,11 @@ class FakeDesktop : public WindowActivation {
 
   // Which ways round the lock SetForeground is granted in.
   std::set<std::string> grants = {kPlain};
+  // SetForeground answers yes whatever came of it, as Windows' own request
+  // may.
+  bool claimsSuccess = false;
+  // The lock's side of the desktop, for tests of the way round it.
+  ForegroundLock& Lock() { return *this; }
   // "set:<way>" for each SetForeground, "attach", "detach", "input",
   // "restore".
   std::vector<std::string> log;
@@ -98,12 +105,14 @@ class FakeDesktop : public WindowActivation {
   WindowHandle Foreground() override { return foreground_; }
   bool SetForeground(WindowHandle window) override;
   void BringToTop(WindowHandle window) override;
-  bool AttachToForeground(WindowHandle foreground, bool attach) override;
-  void InjectNeutralInput() override;
   // Nothing here changes by itself: the condition holds now or never.
   bool WaitUntil(const std::function<bool()>& done, int milliseconds) override;
 
  private:
+  void RequestForeground(WindowHandle window) override;
+  bool AttachToForeground(WindowHandle foreground, bool attach) override;
+  void InjectNeutralInput() override;
+
   struct Node {
     FakeWindow window;
     WindowHandle parent = 0;             // in the tree; the desktop for top-level windows

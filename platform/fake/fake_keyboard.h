@@ -55,9 +55,15 @@ class FakeKeyboard : public KeyboardTarget {
   explicit FakeKeyboard(const KeyboardLayout& layout = UsLayout());
 
   KeyOutput Translate(std::uint16_t vk, bool shift) override;
+  KeyOutput TranslateAltGr(std::uint16_t vk, bool shift) override;
+  bool IsConsole() override { return !readsCharacters; }
+  bool CanWrite(char16_t ch, std::uint16_t& vk) override;
   std::uint16_t ScanCode(std::uint16_t vk) override;
   bool IsKeyDown(std::uint16_t vk) override;
-  bool CapsLockOn() override { return caps; }
+  // Until the target reads a Caps Lock key, a system whose reading is reset
+  // reports it off.
+  bool CapsLockOn() override { return capsLockKnown || capsRead_ ? caps : false; }
+  bool CapsLockKnown() override { return capsLockKnown; }
   std::size_t Inject(const std::vector<InputEvent>& events) override;
   TargetKey ReadKey(std::uint16_t vk) override;
   std::uint64_t Milliseconds() override { return now; }
@@ -86,7 +92,10 @@ class FakeKeyboard : public KeyboardTarget {
   bool caps = false;              // the target's Caps Lock
 
   // How the target behaves.
-  bool readsCharacters = true;    // false: a console, which reads only keys
+  bool readsCharacters = true;    // false: a console, which drops characters that come without a key,
+                                  // and takes written strokes of the keys of its layout
+  bool altGrChordsType = true;    // false: injected Ctrl+Alt types nothing (Wine: it is a shortcut)
+  bool capsLockKnown = true;      // false: Caps Lock reads as off until the target reads its key
   int readPerMs = 4;              // events the target reads each millisecond
   bool hung = false;              // reads nothing, and says it does not respond
   long goneAfterReading = -1;     // the window vanishes after reading that many events
@@ -107,6 +116,7 @@ class FakeKeyboard : public KeyboardTarget {
 
   // What the typer did.
   std::deque<InputEvent> queue;   // sent but not yet read by the target
+  int written = 0;                // characters written straight into the console's input
   std::uint64_t now = 0;
   long injected = 0;
   long read = 0;
@@ -133,6 +143,7 @@ class FakeKeyboard : public KeyboardTarget {
   // focus was elsewhere when the system took it), and for the event being
   // read.
   std::deque<bool> queueStray_;
+  bool capsRead_ = false;
   bool readingStray_ = false;
   bool readingLost_ = false;  // the event was on its way to a target that has gone
   ustring lostText_;

@@ -66,8 +66,6 @@ class WaylandWindows : public WindowActivation {
   // then redraws: seconds on a loaded machine.
   int SettleMs() override { return 3000; }
   void BringToTop(WindowHandle) override {}
-  bool AttachToForeground(WindowHandle, bool) override { return false; }
-  void InjectNeutralInput() override {}
   bool WaitUntil(const std::function<bool()>& done, int milliseconds) override;
 
   // Where keys go now: the activated window, and as its program the root of

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "platform/activation.h"
+#include "platform/foreground_lock.h"
+#include "platform/key_typer.h"
 #include "platform/win32/system.h"
 
 namespace rt::win32 {
@@ -14,7 +16,7 @@ namespace {
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
-class Win32Windows : public Win32WindowQueries {
+class Win32Windows : public Win32WindowQueries, private ForegroundLock {
  public:
   bool EqualIgnoringCase(ustring_view a, ustring_view b) override {
     if (a.size() != b.size()) return false;
@@ -39,9 +41,23 @@ class Win32Windows : public Win32WindowQueries {
 
   WindowHandle Foreground() override { return W(GetForegroundWindow()); }
 
-  bool SetForeground(WindowHandle window) override { return SetForegroundWindow(H(window)) != 0; }
+  // Round the foreground lock: a background program's plain request is
+  // usually refused.
+  bool SetForeground(WindowHandle window) override { return GoRoundForegroundLock(*this, *this, window); }
 
   void BringToTop(WindowHandle window) override { BringWindowToTop(H(window)); }
+
+  bool WaitUntil(const std::function<bool()>& done, int milliseconds) override {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+      if (done()) return true;
+      if (std::chrono::steady_clock::now() >= end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+ private:
+  void RequestForeground(WindowHandle window) override { SetForegroundWindow(H(window)); }
 
   bool AttachToForeground(WindowHandle foreground, bool attach) override {
     DWORD theirs = GetWindowThreadProcessId(H(foreground), nullptr);
@@ -55,19 +71,10 @@ class Win32Windows : public Win32WindowQueries {
     // process the one that received the last input.
     INPUT inputs[2] = {};
     inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = 0xE8;
+    inputs[0].ki.wVk = kVkMarker;
     inputs[1] = inputs[0];
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
-  }
-
-  bool WaitUntil(const std::function<bool()>& done, int milliseconds) override {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    for (;;) {
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() >= end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
   }
 };
 

@@ -1,6 +1,8 @@
 #include "platform/win32/system.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "strumlet_version.h"
 #include "platform/command_text.h"
@@ -14,6 +16,11 @@ namespace {
 
 HWND H(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle W(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(W(window));
+  return TRUE;
+}
 
 }  // namespace
 
@@ -71,14 +78,48 @@ bool Win32System::SetClipboardText(ustring_view text) {
 void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 WindowHandle Win32WindowQueries::Desktop() { return W(::GetDesktopWindow()); }
-WindowHandle Win32WindowQueries::FirstChild(WindowHandle window) { return W(::GetWindow(H(window), GW_CHILD)); }
-WindowHandle Win32WindowQueries::NextSibling(WindowHandle window) { return W(::GetWindow(H(window), GW_HWNDNEXT)); }
+// The desktop's children come from one listing (EnumWindows, one request to
+// the system where GetWindow costs one for each window), which NextSibling
+// then follows; other windows' children are asked one by one.
+WindowHandle Win32WindowQueries::FirstChild(WindowHandle window) {
+  if (H(window) != ::GetDesktopWindow()) return W(::GetWindow(H(window), GW_CHILD));
+  topLevel_.clear();
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&topLevel_));
+  cursor_ = 0;
+  return topLevel_.empty() ? 0 : topLevel_.front();
+}
+
+WindowHandle Win32WindowQueries::NextSibling(WindowHandle window) {
+  // A window that is gone has no sibling, as GetWindow answers.
+  if (!::IsWindow(H(window))) return 0;
+  if (cursor_ >= topLevel_.size() || topLevel_[cursor_] != window) {
+    auto it = std::find(topLevel_.begin(), topLevel_.end(), window);
+    if (it == topLevel_.end()) return W(::GetWindow(H(window), GW_HWNDNEXT));
+    cursor_ = static_cast<std::size_t>(it - topLevel_.begin());
+  }
+  ++cursor_;
+  return cursor_ < topLevel_.size() ? topLevel_[cursor_] : 0;
+}
 // GetParent: the parent of a child window, the owner of a popup-style one.
 WindowHandle Win32WindowQueries::Owner(WindowHandle window) { return W(::GetParent(H(window))); }
 
 // The whole caption. For another program's window the system reads the text
-// it keeps itself, without sending that program a message.
-ustring Win32WindowQueries::Caption(WindowHandle window) { return WindowText(H(window)); }
+// it keeps itself, without sending that program a message (asking for the
+// length first would send one: WM_GETTEXTLENGTH). A caption that fills the
+// buffer is read again into a larger one.
+ustring Win32WindowQueries::Caption(WindowHandle window) {
+  wchar_t buffer[256];
+  int n = ::GetWindowTextW(H(window), buffer, 256);
+  if (n < 255) return ustring(buffer, buffer + (n > 0 ? n : 0));
+  std::wstring large;
+  for (std::size_t size = 1024; size <= (1u << 24); size *= 4) {
+    large.assign(size, L'\0');
+    n = ::GetWindowTextW(H(window), large.data(), static_cast<int>(size));
+    if (n < 0) n = 0;
+    if (static_cast<std::size_t>(n) < size - 1) break;
+  }
+  return ustring(large.begin(), large.begin() + n);
+}
 
 ustring Win32WindowQueries::ClassName(WindowHandle window) {
   // A class name has at most 256 characters.

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/activation.h"
 #include "platform/system.h"
@@ -25,6 +26,12 @@ class Win32WindowQueries : public WindowActivation {
   bool Enabled(WindowHandle window) override;
   bool Exists(WindowHandle window) override;
   PlacementRect Placement(WindowHandle window) override;
+
+ private:
+  // The desktop's children as FirstChild(desktop) listed them, topmost
+  // first, and where NextSibling last was in that list.
+  std::vector<WindowHandle> topLevel_;
+  std::size_t cursor_ = 0;
 };
 
 // The desktop's windows, with everything activation needs.

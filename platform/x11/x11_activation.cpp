@@ -195,13 +195,6 @@ void X11Windows::BringToTop(WindowHandle window) {
   XFlush(display_);
 }
 
-// X has no input queues to share: the request above is the whole way.
-bool X11Windows::AttachToForeground(WindowHandle, bool) { return false; }
-
-// Window managers do not tie activation to who had the last input, so
-// there is nothing to inject.
-void X11Windows::InjectNeutralInput() {}
-
 bool X11Windows::WaitUntil(const std::function<bool()>& done, int milliseconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {

@@ -59,8 +59,6 @@ class X11Windows : public WindowActivation {
   // are next scheduled, seconds apart on a loaded machine.
   int SettleMs() override { return 2000; }
   void BringToTop(WindowHandle window) override;
-  bool AttachToForeground(WindowHandle foreground, bool attach) override;
-  void InjectNeutralInput() override;
   bool WaitUntil(const std::function<bool()>& done, int milliseconds) override;
 
   // Whether a window manager runs (_NET_SUPPORTING_WM_CHECK names a live

@@ -6,6 +6,7 @@
 #include "platform/activation.h"
 #include "platform/errors.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/foreground_lock.h"
 #include "test_support.h"
 
 namespace {
@@ -83,7 +84,7 @@ TEST(Activation, CaptionsMatchIgnoringCaseInEveryScript) {
   }
 }
 
-TEST(Activation, GoesRoundTheForegroundLockAndChecksEachTime) {
+TEST(ForegroundLock, GoneRoundStepByStepCheckingEachTime) {
   const struct {
     std::set<std::string> grants;
     bool succeeds;
@@ -100,17 +101,36 @@ TEST(Activation, GoesRoundTheForegroundLockAndChecksEachTime) {
     WindowHandle target = desktop.AddWindow({.caption = u"Target"});
     desktop.grants = c.grants;
     desktop.log.clear();
+    EXPECT_EQ(rt::GoRoundForegroundLock(desktop.Lock(), desktop, target), c.succeeds);
+    EXPECT_EQ(desktop.Foreground(), c.succeeds ? target : other);
     if (c.succeeds) {
-      rt::ActivateWindow(u"Target", desktop);
-      EXPECT_EQ(desktop.Foreground(), target);
       EXPECT_EQ(desktop.TopLevelWindows().front(), target) << "the foreground window comes to the top";
-    } else {
-      EXPECT_THROW(rt::ActivateWindow(u"Target", desktop), rt::RuntimeError);
-      EXPECT_EQ(desktop.Foreground(), other);
     }
     EXPECT_EQ(desktop.log, c.log);
     EXPECT_EQ(desktop.attached, 0) << "always detached again";
   }
+}
+
+TEST(Activation, BelievesOnlyTheForegroundWindow) {
+  // A system that refuses every request, and one that also says yes to
+  // each: either way the activation fails and the foreground stays.
+  for (bool claims : {false, true}) {
+    FakeDesktop desktop;
+    WindowHandle other = OtherProgram(desktop);
+    desktop.AddWindow({.caption = u"Target"});
+    desktop.grants = {};
+    desktop.claimsSuccess = claims;
+    EXPECT_THROW(rt::ActivateWindow(u"Target", desktop), rt::RuntimeError) << claims;
+    EXPECT_EQ(desktop.Foreground(), other);
+  }
+  // One that grants only after this program's own input: the activation
+  // asks once, and the backend goes round.
+  FakeDesktop desktop;
+  OtherProgram(desktop);
+  WindowHandle target = desktop.AddWindow({.caption = u"Target"});
+  desktop.grants = {"input"};
+  rt::ActivateWindow(u"Target", desktop);
+  EXPECT_EQ(desktop.Foreground(), target);
 }
 
 TEST(Activation, RestoresMinimisedAndGivesWayToModalDialogs) {

@@ -239,7 +239,9 @@ TEST(KeyTyper, ASendIsOverOnlyWhenTheTargetHasReadEveryKey) {
     EXPECT_TRUE(keyboard.queue.empty()) << keyboard.queue.size() << " events in flight";
     EXPECT_EQ(keyboard.text, keys);
     EXPECT_LE(keyboard.maxChunk, holds);
-    if (length > 1000) EXPECT_GT(keyboard.maxChunk, holds / 2) << "chunks as large as the system holds";
+    if (length > 1000) {
+      EXPECT_GT(keyboard.maxChunk, holds / 2) << "chunks as large as the system holds";
+    }
     }
     }
   }

@@ -15,24 +15,6 @@ namespace {
 using namespace strumlet::wine;
 namespace ids = strumlet::form1_ids;
 
-// Presses and releases keys in order (each with its modifiers), as the user
-// would, into the foreground window.
-void Keys(std::initializer_list<WORD> down, WORD key) {
-  std::vector<INPUT> inputs;
-  auto add = [&](WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    inputs.push_back(in);
-  };
-  for (WORD m : down) add(m, false);
-  add(key, false);
-  add(key, true);
-  for (auto it = std::rbegin(down); it != std::rend(down); ++it) add(*it, true);
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 // Clicks into a control with the mouse, as the user would.
 void ClickInto(HWND control) {
   RECT r{};
@@ -43,13 +25,6 @@ void ClickInto(HWND control) {
   in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, in, sizeof(INPUT));
-}
-
-// Brings a window of another process to the front once, as a user's click
-// on it does, and waits until it is the foreground window.
-bool Foreground(HWND window) {
-  SetForegroundWindow(window);
-  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
 }
 
 std::wstring Clipboard() {

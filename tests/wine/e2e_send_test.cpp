@@ -161,3 +161,28 @@ TEST(RealSend, ALongCaptionIsMatchedInFull) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace strumlet::wine;
+
+// A target that closes in the middle of a send (the script's own exit~):
+// the rest does not go to the window that gets the focus next, and the run
+// ends as a failure. Strumlet types with no target of its own (it starts
+// minimised) so that the window the focus passes to is Notepad.
+TEST(RealSend, ATargetThatClosesMidSendLeavesTheRestUntyped) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  Console console(L"Strumlet closing console");
+  HWND window = console.Window();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(Foreground(window));
+  std::wstring rest;
+  for (int i = 0; i < 2000; ++i) rest += static_cast<wchar_t>(L'a' + i % 26);
+  Program program(L"/-/exit~" + rest + L"/2/once/x");
+  EXPECT_EQ(program.WaitExit(), 1) << "a failed send: Window not found!";
+  EXPECT_FALSE(IsWindow(window)) << "the console closed";
+  EXPECT_LE(notepad.Text().size(), 40u) << testing::PrintToString(notepad.Text());
+}
+
+}  // namespace

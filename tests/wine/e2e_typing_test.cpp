@@ -92,63 +92,23 @@ TEST(RealTyping, APauseStartsWhenThePieceHasArrived) {
   EXPECT_EQ(program.WaitExit(), 0);
 }
 
-std::string FileContent(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  std::string content(4096, '\0');
-  DWORD read = 0;
-  if (!ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr)) read = 0;
-  CloseHandle(file);
-  content.resize(read);
-  return content;
-}
-
-// A console window, running cmd.exe in the test's folder.
-class Console {
- public:
-  Console() {
-    wchar_t commandLine[] = L"cmd.exe /k title Strumlet console test";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    std::wstring folder = TestFolder();
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(),
-                        &startup, &info_)) {
-      info_ = {};
-    }
-  }
-  ~Console() {
-    if (info_.hProcess) {
-      TerminateProcess(info_.hProcess, 0);
-      WaitForSingleObject(info_.hProcess, 10000);
-      CloseHandle(info_.hProcess);
-      CloseHandle(info_.hThread);
-    }
-  }
-  bool Started() const { return info_.hProcess != nullptr; }
-
- private:
-  PROCESS_INFORMATION info_{};
-};
-
-TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeys) {
+TEST(RealTyping, AConsoleGetsACommandThatNeedsShiftedKeysAndAltGr) {
   SCOPED_TRACE("X layout " + Layout());
   std::wstring file = TestFolder() + L"\\console_out.txt";
   DeleteFileW(file.c_str());
-  Console console;
-  ASSERT_TRUE(console.Started());
-  ASSERT_TRUE(WaitFor([] { return FindWindowW(nullptr, L"Strumlet console test") != nullptr; }, 45s))
-      << "the console window did not open";
-  // Characters that every layout here types with at most Shift; a console
-  // reads keys, so none of them may come as character input.
-  Program program(L"/Strumlet console test/echo hello {(}x{)} =-_.,;:!?*{%}>console_out.txt~/2");
+  Console console(L"Strumlet console test");
+  ASSERT_NE(console.Window(), nullptr) << "the console window did not open";
+  // A console reads keys and drops characters that come without one: the
+  // characters that need AltGr on German and French keyboards ([]{}@#) too
+  // must come as what its keys make.
+  Program program(L"/Strumlet console test/echo hello {(}x{)} {[}y{]} {{}z{}} @#$=-_.,;:!?'*{%}>console_out.txt~/2");
   EXPECT_EQ(program.WaitExit(), 0);
   std::string content;
   ASSERT_TRUE(WaitFor([&] {
     content = FileContent(file);
     return content.find('\n') != std::string::npos;
   }, 45s)) << "no file; it holds: " << content;
-  EXPECT_EQ(content, "hello (x) =-_.,;:!?*%\r\n");
+  EXPECT_EQ(content, "hello (x) [y] {z} @#$=-_.,;:!?'*%\r\n");
   DeleteFileW(file.c_str());
 }
 
@@ -179,6 +139,54 @@ TEST(RealTyping, AMessageFromAnotherProgramWaitsUntilTheSendIsOver) {
   EXPECT_TRUE(notepad.WaitText(piece, 60s)) << testing::PrintToString(notepad.Text());
   EXPECT_TRUE(program.Running());
   EXPECT_EQ(program.Close(main), 0);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace strumlet::wine;
+
+TEST(RealTyping, CapsLockIsOnAgainForTheNextProgramsKeys) {
+  SCOPED_TRACE("X layout " + Layout());
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  CapsLockOn caps(notepad);
+  ASSERT_TRUE(caps.On()) << "Caps Lock did not go on: " << testing::PrintToString(notepad.Text());
+  Program program(L"/Untitled - Notepad/Hello World +a 12/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), L"AHello World A 12") << "the text as written";
+  EXPECT_EQ(WhatAKeyTypes(notepad), L"A") << "Caps Lock on again afterwards";
+}
+
+}  // namespace
+
+namespace {
+
+using namespace strumlet::wine;
+
+// The same on the failure path: another window takes the foreground in the
+// middle of a send. At most the chunk that went out as it did strays into
+// it, the run ends as a failure, and Caps Lock is on again.
+TEST(RealTyping, AWindowThatTakesTheFocusMidSendGetsAtMostAChunk) {
+  SCOPED_TRACE("X layout " + Layout());
+  Notepad target;
+  Notepad other;
+  ASSERT_TRUE(target.Ready() && other.Ready());
+  ASSERT_TRUE(SetWindowTextW(target.Window(), L"Focus target - Notepad"));
+  CapsLockOn caps(other);
+  ASSERT_TRUE(caps.On());
+  const std::size_t before = other.Text().size();
+  std::wstring piece;
+  for (int i = 0; i < 3000; ++i) piece += static_cast<wchar_t>(L'a' + i % 26);
+  Program program(L"/Focus target - Notepad/" + piece + L"/2");
+  ASSERT_TRUE(WaitFor([&] { return target.Text().size() >= 20; }, 60s)) << "the send did not begin";
+  ASSERT_TRUE(Foreground(other.Window()));
+  EXPECT_EQ(program.WaitExit(), 1) << "a failed send: Window not found!";
+  std::wstring stray = other.Text().substr(before);
+  EXPECT_LE(stray.size(), 40u) << testing::PrintToString(stray);
+  EXPECT_LT(target.Text().size(), piece.size());
+  EXPECT_EQ(WhatAKeyTypes(other), L"A") << "Caps Lock on again";
 }
 
 }  // namespace

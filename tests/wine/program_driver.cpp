@@ -170,6 +170,27 @@ int Program::Close(HWND main) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+void Keys(std::initializer_list<WORD> down, WORD key) {
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  for (WORD m : down) add(m, false);
+  add(key, false);
+  add(key, true);
+  for (auto it = std::rbegin(down); it != std::rend(down); ++it) add(*it, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool Foreground(HWND window) {
+  SetForegroundWindow(window);
+  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
+}
+
 int Program::WaitExit(std::chrono::milliseconds limit) {
   if (!info_.hProcess) return -1;
   if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return -1;
@@ -212,6 +233,74 @@ Notepad::~Notepad() {
 
 bool Notepad::WaitText(const std::wstring& expected, std::chrono::milliseconds limit) const {
   return WaitFor([&] { return Text() == expected; }, limit);
+}
+
+}  // namespace strumlet::wine
+
+namespace strumlet::wine {
+
+Console::Console(const std::wstring& title) : title_(title) {
+  std::wstring commandLine = L"cmd.exe /k title " + title;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  std::wstring folder = TestFolder();
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder.c_str(),
+                      &startup, &info_)) {
+    info_ = {};
+    return;
+  }
+  if (HANDLE job = TestJob()) AssignProcessToJobObject(job, info_.hProcess);
+}
+
+Console::~Console() {
+  if (info_.hProcess) {
+    TerminateProcess(info_.hProcess, 0);
+    WaitForSingleObject(info_.hProcess, 10000);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+HWND Console::Window(std::chrono::milliseconds limit) {
+  HWND window = nullptr;
+  if (info_.hProcess) WaitFor([&] { return (window = FindWindowW(nullptr, title_.c_str())) != nullptr; }, limit);
+  return window;
+}
+
+std::string FileContent(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string content(4096, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr)) read = 0;
+  CloseHandle(file);
+  content.resize(read);
+  return content;
+}
+
+std::wstring WhatAKeyTypes(Notepad& notepad) {
+  std::wstring before = notepad.Text();
+  if (!Foreground(notepad.Window())) return L"";
+  Keys({}, 'A');
+  std::wstring typed;
+  WaitFor([&] {
+    std::wstring now = notepad.Text();
+    if (now.size() <= before.size()) return false;
+    typed = now.substr(before.size());
+    return true;
+  }, 30s);
+  return typed;
+}
+
+CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
+  Foreground(notepad.Window());
+  Keys({}, VK_CAPITAL);
+  on_ = WhatAKeyTypes(notepad) == L"A";
+}
+
+CapsLockOn::~CapsLockOn() {
+  if (WhatAKeyTypes(notepad_) == L"A") Keys({}, VK_CAPITAL);
 }
 
 }  // namespace strumlet::wine

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,14 @@ class Program {
 // Clicks a button of another process (BM_CLICK).
 void Click(HWND button);
 
+// Presses and releases a key with modifiers held around it, as the user
+// would, into the foreground window.
+void Keys(std::initializer_list<WORD> down, WORD key);
+
+// Brings a window of another process to the front, as a user's click on it
+// does, and waits until it is the foreground window.
+bool Foreground(HWND window);
+
 // The folder of the running test executable.
 std::wstring TestFolder();
 
@@ -85,6 +94,49 @@ class Notepad {
   PROCESS_INFORMATION info_{};
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
+};
+
+}  // namespace strumlet::wine
+
+namespace strumlet::wine {
+
+// A console window running cmd.exe in the test's folder, with that title,
+// ended by the test.
+class Console {
+ public:
+  explicit Console(const std::wstring& title);
+  ~Console();
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // The console window, once it shows the title (null after the limit).
+  HWND Window(std::chrono::milliseconds limit = 45s);
+
+ private:
+  PROCESS_INFORMATION info_{};
+  std::wstring title_;
+};
+
+// The content of a file, empty when there is none.
+std::string FileContent(const std::wstring& path);
+
+// What the next program's keys type: a plain A key into Notepad, read back;
+// empty when it typed nothing in time.
+std::wstring WhatAKeyTypes(Notepad& notepad);
+
+// Caps Lock switched on for a test and off again afterwards, whatever the
+// test found: the state is known from what a key typed into Notepad.
+class CapsLockOn {
+ public:
+  explicit CapsLockOn(Notepad& notepad);
+  ~CapsLockOn();
+  CapsLockOn(const CapsLockOn&) = delete;
+  CapsLockOn& operator=(const CapsLockOn&) = delete;
+  bool On() const { return on_; }
+
+ private:
+  Notepad& notepad_;
+  bool on_ = false;
 };
 
 }  // namespace strumlet::wine
