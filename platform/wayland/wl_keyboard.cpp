@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "platform/errors.h"
+#include "platform/virtual_keys.h"
 #include "platform/wayland/wl_windows.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -124,12 +125,18 @@ void WaylandKeyboard::ReleaseAll() {
 void WaylandKeyboard::Prepare(ustring_view keys) {
   if (!keyboard_) return;
   std::vector<char32_t> wanted;
-  for (char32_t cp : Characters(keys)) {
-    bool inLayout = false;
-    for (std::uint16_t vk = 0x20; vk <= 0xDE && !inLayout; ++vk) {
-      inLayout = keymap_.Translate(vk, false) == cp || keymap_.Translate(vk, true) == cp;
+  // A character that one of the keys that may type characters types goes
+  // out as that key; only the others need a spare keycode.
+  auto inLayout = [&](char32_t cp) {
+    for (std::span<const std::uint16_t> group : kCharacterKeyGroups) {
+      for (std::uint16_t vk : group) {
+        if (keymap_.Translate(vk, false) == cp || keymap_.Translate(vk, true) == cp) return true;
+      }
     }
-    if (!inLayout && wanted.size() < keymap_.Capacity()) wanted.push_back(cp);
+    return false;
+  };
+  for (char32_t cp : Characters(keys)) {
+    if (!inLayout(cp) && wanted.size() < keymap_.Capacity()) wanted.push_back(cp);
   }
   if (keymap_.Hold(wanted)) Upload();
   while (NowMs() < readyAt_ && connection_.Dispatch(static_cast<int>(readyAt_ - NowMs()))) {
