@@ -8,6 +8,7 @@
 
 #include "platform/app.h"
 #include "platform/entry.h"
+#include "platform/exit_code.h"
 #include "platform/posix/backend_choice.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_system.h"
@@ -61,14 +62,14 @@ int main(int argc, char** argv) {
     if (!x11) x11 = std::make_unique<rt::qt::QtSystem>();
     if (!x11->Connected()) {
       std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", Env("DISPLAY").c_str());
-      return rt::kExitNoWindow;
+      return rt::ToInt(rt::ExitCode::NoWindow);
     }
     system = x11.get();
     // Under a Wayland session Qt draws through XWayland too, on the same X
     // server as the services.
     if (facts.waylandDisplay) setenv("QT_QPA_PLATFORM", "xcb", 0);
   } else {
-    return rt::kExitNoWindow;
+    return rt::ToInt(rt::ExitCode::NoWindow);
   }
   // The forms scale themselves: every size is in twips at the screen's DPI.
   // Qt's own scaling on top would round a second time, and the windows would
