@@ -144,12 +144,12 @@ void ControlWidgetPeer::ApplyColors() {
   // style's.
   QPalette palette = widget_->parentWidget() ? widget_->parentWidget()->palette() : widget_->palette();
   bool own = false;
-  if (!(control_.BackColor() & 0x80000000u)) {
+  if (!IsSystemColor(control_.BackColor())) {
     palette.setColor(QPalette::Window, ToQColor(control_.BackColor(), palette));
     palette.setColor(QPalette::Base, ToQColor(control_.BackColor(), palette));
     own = true;
   }
-  if (!(control_.ForeColor() & 0x80000000u)) {
+  if (!IsSystemColor(control_.ForeColor())) {
     QColor fore = ToQColor(control_.ForeColor(), palette);
     palette.setColor(QPalette::WindowText, fore);
     palette.setColor(QPalette::Text, fore);
