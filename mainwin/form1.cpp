@@ -2,6 +2,8 @@
 
 #include "mainwin/form1_ids.h"
 #include "platform/errors.h"
+#include "platform/modifiers.h"
+#include "platform/virtual_keys.h"
 #include "runner/key_script.h"
 #include "windows/window_walk.h"
 
@@ -151,17 +153,15 @@ void Form1::Command3_Click() { HelpWindow.Get().Show(); }
 void Form1::Command5_Click() { AboutWindow.Get().Show(); }
 
 void Form1::Form_KeyUp(int keyCode, int shift) {
-  constexpr int kEscape = 27;
-  constexpr int kF1 = 112;
-  if (keyCode == kEscape && shift == 0) {
+  if (keyCode == rt::kVkEscape && shift == 0) {
     Run.SetCounting(false);
     SendNow.SetFocus();
   }
-  if (keyCode == kF1) {
+  if (keyCode == rt::kVkF1) {
     Run.SetCounting(true);
     Command2.SetFocus();
   }
-  if (keyCode == kEscape && shift == 1) Unload();
+  if (keyCode == rt::kVkEscape && shift == rt::kShift) Unload();
 }
 
 void Form1::Form_Unload(int& cancel) {

@@ -43,7 +43,7 @@ void App::WindowFailed(Form& form) {
   form.discarded_ = true;
   forms_.erase(std::remove(forms_.begin(), forms_.end(), &form), forms_.end());
   ending_ = true;
-  SetExitCode(kExitNoWindow);
+  SetExitCode(ExitCode::NoWindow);
   Dispatch([this, &form] {
     MsgBox(u"Windows could not create the window \"" + form.Caption() + u"\". Strumlet ends.");
   });

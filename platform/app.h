@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/exit_code.h"
 #include "platform/form.h"
 #include "platform/system.h"
 
@@ -23,9 +24,6 @@ class Backend {
   virtual void AllUnloaded() {}
 };
 
-// The exit code when the system could not make one of the program's windows.
-inline constexpr int kExitNoWindow = 3;
-
 class App {
  public:
   App(System& system, Backend& backend, AppInfo info);
@@ -41,7 +39,7 @@ class App {
   bool AnyLoaded() const { return !forms_.empty(); }
 
   // Loads the form: its Form_Load, then its native window. When the window
-  // cannot be made, the program says so and ends (exit code kExitNoWindow)
+  // cannot be made, the program says so and ends (ExitCode::NoWindow)
   // rather than run on without it.
   void Load(Form& form);
   void Show(Form& form);
@@ -68,8 +66,9 @@ class App {
   // The message box with the application's title.
   void MsgBox(ustring_view prompt) { system_.MsgBox(prompt, info_.title); }
 
-  int ExitCode() const { return exitCode_; }
-  void SetExitCode(int code) { exitCode_ = code; }
+  // The process's exit code: ExitCode::Sent until something sets another.
+  int ExitCode() const { return ToInt(exitCode_); }
+  void SetExitCode(rt::ExitCode code) { exitCode_ = code; }
 
  private:
   void WindowFailed(Form& form);
@@ -82,7 +81,7 @@ class App {
   std::vector<std::unique_ptr<ControlPeer>> deadControlPeers_;
   std::vector<std::unique_ptr<Form>> retired_;
   int depth_ = 0;
-  int exitCode_ = 0;
+  rt::ExitCode exitCode_ = rt::ExitCode::Sent;
   bool ending_ = false;
 };
 

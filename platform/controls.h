@@ -28,6 +28,11 @@ inline constexpr Color kWindowBackground = 0x80000005;
 inline constexpr Color kRed = 0x000000FF;
 inline constexpr Color kBlack = 0x00000000;
 
+// Whether the colour is a system colour (the top bit set), and its index
+// among the system's colours (the button face is 15).
+constexpr bool IsSystemColor(Color color) { return (color & 0x80000000u) != 0; }
+constexpr int SystemColorIndex(Color color) { return static_cast<int>(color & 0xFFu); }
+
 enum class ControlKind { TextBox, Label, CommandButton, CheckBox, OptionButton, Frame, ListBox, Timer, PictureBox, Line };
 
 // What changed, so that a peer updates only that part of its native widget.

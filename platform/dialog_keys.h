@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/modifiers.h"
+#include "platform/virtual_keys.h"
 
 namespace rt {
 
@@ -14,10 +15,6 @@ class App;
 class Form;
 class Control;
 class CommandButton;
-
-// Virtual-key codes of the rules; the shift masks are platform/modifiers.h's.
-inline constexpr int kVkReturn = 13;
-inline constexpr int kVkEscape = 27;
 
 struct KeyDownAnswer {
   // The button the key clicks, or null.

@@ -3,30 +3,11 @@
 #include <algorithm>
 
 #include "platform/key_typer.h"
+#include "platform/virtual_keys.h"
 
 namespace rt {
 
 namespace {
-
-// The keys that may type characters, in two groups tried one after the
-// other: Space, Tab and Enter with the main block's digits, letters and
-// punctuation, then the keypad (which some programs read differently).
-std::vector<std::uint16_t> MainKeys() {
-  std::vector<std::uint16_t> keys = {0x20, 0x09, 0x0D};
-  for (std::uint16_t vk = 0x30; vk <= 0x39; ++vk) keys.push_back(vk);
-  for (std::uint16_t vk = 0x41; vk <= 0x5A; ++vk) keys.push_back(vk);
-  for (std::uint16_t vk = 0xBA; vk <= 0xC2; ++vk) keys.push_back(vk);
-  for (std::uint16_t vk = 0xDB; vk <= 0xDF; ++vk) keys.push_back(vk);
-  keys.push_back(0xE1);
-  keys.push_back(0xE2);
-  return keys;
-}
-
-std::vector<std::uint16_t> KeypadKeys() {
-  std::vector<std::uint16_t> keys;
-  for (std::uint16_t vk = 0x60; vk <= 0x6F; ++vk) keys.push_back(vk);
-  return keys;
-}
 
 bool IsModifierKey(std::uint16_t vk) {
   return ModifierBitOf(vk) != 0 ||
@@ -108,7 +89,7 @@ bool IsExtendedModifier(std::uint16_t vk) {
 }
 
 LayoutMap::LayoutMap(KeyboardTarget& target) {
-  for (const auto& group : {MainKeys(), KeypadKeys()}) {
+  for (std::span<const std::uint16_t> group : kCharacterKeyGroups) {
     for (bool shift : {false, true}) {
       for (std::uint16_t vk : group) {
         char16_t ch;
@@ -119,7 +100,7 @@ LayoutMap::LayoutMap(KeyboardTarget& target) {
   // The AltGr levels of the main block, for what no key types with at most
   // Shift.
   for (bool shift : {false, true}) {
-    for (std::uint16_t vk : MainKeys()) {
+    for (std::uint16_t vk : kMainCharacterKeys) {
       char16_t ch;
       if (SingleCharacter(target.TranslateAltGr(vk, shift), ch) && !keys_.count(ch)) altGr_.try_emplace(ch, Key{vk, shift});
     }

@@ -12,16 +12,16 @@ struct KeyWord {
 };
 
 constexpr KeyWord kKeyWords[] = {
-    {u"BACKSPACE", {0x08, false}}, {u"BS", {0x08, false}},       {u"BKSP", {0x08, false}},
-    {u"BREAK", {0x03, true}},      {u"CAPSLOCK", {0x14, false}}, {u"DELETE", {0x2E, true}},
-    {u"DEL", {0x2E, true}},        {u"DOWN", {0x28, true}},      {u"END", {0x23, true}},
-    {u"ENTER", {0x0D, false}},     {u"ESC", {0x1B, false}},      {u"ESCAPE", {0x1B, false}},
-    {u"HELP", {0x2F, false}},      {u"HOME", {0x24, true}},      {u"INSERT", {0x2D, true}},
-    {u"INS", {0x2D, true}},        {u"LEFT", {0x25, true}},      {u"NUMLOCK", {0x90, true}},
-    {u"PGDN", {0x22, true}},       {u"PGUP", {0x21, true}},      {u"PRTSC", {0x2C, true}},
-    {u"RIGHT", {0x27, true}},      {u"SCROLLLOCK", {0x91, false}}, {u"TAB", {0x09, false}},
-    {u"UP", {0x26, true}},         {u"ADD", {0x6B, false}},      {u"SUBTRACT", {0x6D, false}},
-    {u"MULTIPLY", {0x6A, false}},  {u"DIVIDE", {0x6F, true}},
+    {u"BACKSPACE", {kVkBack, false}},      {u"BS", {kVkBack, false}},         {u"BKSP", {kVkBack, false}},
+    {u"BREAK", {kVkCancel, true}},         {u"CAPSLOCK", {0x14, false}},      {u"DELETE", {kVkDelete, true}},
+    {u"DEL", {kVkDelete, true}},           {u"DOWN", {kVkDown, true}},        {u"END", {kVkEnd, true}},
+    {u"ENTER", {kVkReturn, false}},        {u"ESC", {kVkEscape, false}},      {u"ESCAPE", {kVkEscape, false}},
+    {u"HELP", {kVkHelp, false}},           {u"HOME", {kVkHome, true}},        {u"INSERT", {kVkInsert, true}},
+    {u"INS", {kVkInsert, true}},           {u"LEFT", {kVkLeft, true}},        {u"NUMLOCK", {kVkNumLock, true}},
+    {u"PGDN", {kVkNext, true}},            {u"PGUP", {kVkPrior, true}},       {u"PRTSC", {kVkSnapshot, true}},
+    {u"RIGHT", {kVkRight, true}},          {u"SCROLLLOCK", {kVkScroll, false}}, {u"TAB", {kVkTab, false}},
+    {u"UP", {kVkUp, true}},                {u"ADD", {kVkAdd, false}},         {u"SUBTRACT", {kVkSubtract, false}},
+    {u"MULTIPLY", {kVkMultiply, false}},   {u"DIVIDE", {kVkDivide, true}},
 };
 
 [[noreturn]] void Invalid(const char* what) { throw RuntimeError(ErrorCode::InvalidCall, what); }
@@ -71,7 +71,7 @@ class Parser {
       }
       case u'}': Invalid("stray }");
       case u'{': Brace(); return;
-      case u'~': Key({0x0D, false}, 1); ++pos_; return;
+      case u'~': Key({kVkReturn, false}, 1); ++pos_; return;
       default: {
         std::size_t len = 1;
         if (IsSurrogatePairAt(keys_, pos_)) len = 2;
@@ -184,7 +184,7 @@ bool LookupKeyWord(ustring_view word, NamedKey& key) {
       n = n * 10 + (upper[i] - u'0');
     }
     if (n >= 1 && n <= 16 && !(upper.size() == 3 && upper[1] == u'0')) {
-      key = {static_cast<std::uint16_t>(0x70 + n - 1), false};
+      key = {FunctionKey(n), false};
       return true;
     }
   }

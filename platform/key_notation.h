@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/modifiers.h"
+#include "platform/virtual_keys.h"
 #include "platform/text.h"
 
 namespace rt {

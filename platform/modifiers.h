@@ -1,9 +1,11 @@
 // The modifier keys: the bits of a shift mask (as key events and the key
 // scan report them: 1 Shift, 2 Ctrl, 4 Alt) and the virtual keys they stand
-// for.
+// for (platform/virtual_keys.h's kVkShift, kVkControl, kVkMenu).
 #pragma once
 
 #include <cstdint>
+
+#include "platform/virtual_keys.h"
 
 namespace rt {
 
@@ -11,10 +13,6 @@ inline constexpr int kShift = 1;
 inline constexpr int kCtrl = 2;
 inline constexpr int kAlt = 4;
 inline constexpr int kModifierBits[] = {kShift, kCtrl, kAlt};
-
-inline constexpr std::uint16_t kVkShift = 0x10;
-inline constexpr std::uint16_t kVkControl = 0x11;
-inline constexpr std::uint16_t kVkMenu = 0x12;
 
 // The virtual key of one modifier bit, and the bit of a modifier's virtual
 // key (0 for any other key).

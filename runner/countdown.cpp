@@ -5,19 +5,11 @@
 #include <exception>
 
 #include "platform/errors.h"
+#include "platform/exit_code.h"
 #include "platform/numeric.h"
 #include "runner/runner.h"
 
 namespace strumlet {
-
-namespace {
-
-// Exit codes for batch files.
-constexpr int kExitSent = 0;         // the run ended after its send (or the user closed it)
-constexpr int kExitFailed = 1;       // a Once run ended: target missing or send failed
-constexpr int kExitBadArguments = 2; // the same, without any send, after an argument error
-
-}  // namespace
 
 void Runner::Tick() {
   try {
@@ -75,8 +67,8 @@ void Runner::NotFoundStep() {
   c_.status.SetCaption(u"Window not found!");
   if (c_.persist.Value()) RunFinished = 0;
   if (c_.once.Value()) {
-    int code = kExitSent;
-    if (RunFinished != 1) code = argumentError_ && !anySent_ ? kExitBadArguments : kExitFailed;
+    rt::ExitCode code = rt::ExitCode::Sent;
+    if (RunFinished != 1) code = argumentError_ && !anySent_ ? rt::ExitCode::ArgumentError : rt::ExitCode::Failed;
     Application().SetExitCode(code);
     c_.window.Unload();
   }

@@ -12,7 +12,7 @@ namespace rt::qt {
 // A system colour comes from the palette: the button face, the window's
 // text, the window's (edit box) background.
 inline QColor ToQColor(Color color, const QPalette& palette) {
-  if (color & 0x80000000u) {
+  if (IsSystemColor(color)) {
     switch (color) {
       case kWindowText: return palette.color(QPalette::WindowText);
       case kWindowBackground: return palette.color(QPalette::Base);

@@ -1,6 +1,7 @@
-// One peer per kind of control: each makes its widget, shows the model's
-// state on it, and reports what the user does through the model's User*
-// methods.
+// One peer per kind of control. MakePeer picks the kind's; each kind's file
+// makes its widget, shows the model's state on it and reports what the user
+// does through the model's User* methods. ControlWidgetPeer is what they
+// share.
 #pragma once
 
 #include <QPointer>
@@ -49,5 +50,17 @@ QWidget* ParentWidgetFor(const FormWindow& owner, const Control& control);
 
 // Makes the peer of a control, or null when its widget cannot be made.
 std::unique_ptr<ControlWidgetPeer> MakePeer(FormWindow& owner, Control& control);
+
+// The kinds' own makers (edit_peer.cpp, button_peers.cpp, list_peer.cpp,
+// static_peers.cpp; the timer's is timer_peer.h's).
+std::unique_ptr<ControlWidgetPeer> MakeEditPeer(FormWindow& owner, TextBox& box);
+std::unique_ptr<ControlWidgetPeer> MakeCommandButtonPeer(FormWindow& owner, CommandButton& button);
+std::unique_ptr<ControlWidgetPeer> MakeCheckBoxPeer(FormWindow& owner, CheckBox& box);
+std::unique_ptr<ControlWidgetPeer> MakeOptionButtonPeer(FormWindow& owner, OptionButton& button);
+std::unique_ptr<ControlWidgetPeer> MakeListPeer(FormWindow& owner, ListBox& list);
+std::unique_ptr<ControlWidgetPeer> MakeLabelPeer(FormWindow& owner, Label& label);
+std::unique_ptr<ControlWidgetPeer> MakeFramePeer(FormWindow& owner, Frame& frame);
+std::unique_ptr<ControlWidgetPeer> MakePicturePeer(FormWindow& owner, PictureBox& picture);
+std::unique_ptr<ControlWidgetPeer> MakeLinePeer(FormWindow& owner, Line& line);
 
 }  // namespace rt::qt

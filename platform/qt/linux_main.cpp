@@ -10,6 +10,7 @@
 
 #include "platform/app.h"
 #include "platform/entry.h"
+#include "platform/exit_code.h"
 #include "platform/posix/backend_choice.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_system.h"
@@ -63,14 +64,14 @@ int main(int argc, char** argv) {
     if (!x11) x11 = std::make_unique<rt::qt::QtSystem>();
     if (!x11->Connected()) {
       std::fprintf(stderr, "Strumlet: cannot open the X display \"%s\".\n", Env("DISPLAY").c_str());
-      return rt::kExitNoWindow;
+      return rt::ToInt(rt::ExitCode::NoWindow);
     }
     system = x11.get();
     // Under a Wayland session Qt draws through XWayland too, on the same X
     // server as the services.
     if (facts.waylandDisplay) setenv("QT_QPA_PLATFORM", "xcb", 0);
   } else {
-    return rt::kExitNoWindow;
+    return rt::ToInt(rt::ExitCode::NoWindow);
   }
   // The forms scale themselves: every size is in twips at the screen's DPI.
   // Qt's own scaling on top would round a second time, and the windows would
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
     if (x11 && x11->connection() && xcb_connection_has_error(x11->connection())) {
       std::fprintf(stderr, "Strumlet: the connection to the X display was lost.\n");
       std::fflush(stderr);
-      std::_Exit(rt::kExitNoWindow);
+      std::_Exit(rt::ToInt(rt::ExitCode::NoWindow));
     }
   });
   rt::qt::QtBackend backend;

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_keys.h"
 
-#include "platform/dialog_keys.h"
+#include "platform/modifiers.h"
+#include "platform/virtual_keys.h"
 
 namespace rt::qt {
 
@@ -13,27 +14,29 @@ struct KeyPair {
 
 // Keys whose code is not a letter's or a digit's.
 constexpr KeyPair kNamedKeys[] = {
-    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},       {Qt::Key_Backtab, 0x09},  {Qt::Key_Return, 0x0D},
-    {Qt::Key_Enter, 0x0D},     {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11},  {Qt::Key_Alt, 0x12},
-    {Qt::Key_AltGr, 0x12},     {Qt::Key_Pause, 0x13},     {Qt::Key_CapsLock, 0x14}, {Qt::Key_Escape, 0x1B},
-    {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21},    {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
-    {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},      {Qt::Key_Up, 0x26},       {Qt::Key_Right, 0x27},
-    {Qt::Key_Down, 0x28},      {Qt::Key_Print, 0x2C},     {Qt::Key_Insert, 0x2D},   {Qt::Key_Delete, 0x2E},
-    {Qt::Key_Help, 0x2F},      {Qt::Key_Meta, 0x5B},      {Qt::Key_Menu, 0x5D},     {Qt::Key_NumLock, 0x90},
-    {Qt::Key_ScrollLock, 0x91},
+    {Qt::Key_Backspace, kVkBack},   {Qt::Key_Tab, kVkTab},          {Qt::Key_Backtab, kVkTab},
+    {Qt::Key_Return, kVkReturn},    {Qt::Key_Enter, kVkReturn},     {Qt::Key_Shift, kVkShift},
+    {Qt::Key_Control, kVkControl},  {Qt::Key_Alt, kVkMenu},         {Qt::Key_AltGr, kVkMenu},
+    {Qt::Key_Pause, kVkPause},      {Qt::Key_CapsLock, 0x14},       {Qt::Key_Escape, kVkEscape},
+    {Qt::Key_Space, kVkSpace},      {Qt::Key_PageUp, kVkPrior},     {Qt::Key_PageDown, kVkNext},
+    {Qt::Key_End, kVkEnd},          {Qt::Key_Home, kVkHome},        {Qt::Key_Left, kVkLeft},
+    {Qt::Key_Up, kVkUp},            {Qt::Key_Right, kVkRight},      {Qt::Key_Down, kVkDown},
+    {Qt::Key_Print, kVkSnapshot},   {Qt::Key_Insert, kVkInsert},    {Qt::Key_Delete, kVkDelete},
+    {Qt::Key_Help, kVkHelp},        {Qt::Key_Meta, 0x5B},           {Qt::Key_Menu, kVkApps},
+    {Qt::Key_NumLock, kVkNumLock},  {Qt::Key_ScrollLock, kVkScroll},
 };
 
 }  // namespace
 
 int VirtualKeyOf(const QKeyEvent& event) {
   int key = event.key();
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return kVkA + (key - Qt::Key_A);
   if (key >= Qt::Key_0 && key <= Qt::Key_9) {
     // The keypad's digits have codes of their own.
-    if (event.modifiers() & Qt::KeypadModifier) return 0x60 + (key - Qt::Key_0);
-    return '0' + (key - Qt::Key_0);
+    if (event.modifiers() & Qt::KeypadModifier) return kVkNumpad0 + (key - Qt::Key_0);
+    return kVk0 + (key - Qt::Key_0);
   }
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return FunctionKey(1 + (key - Qt::Key_F1));
   for (const KeyPair& pair : kNamedKeys) {
     if (pair.qt == key) return pair.vk;
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/virtual_keys.h"
+
 namespace rt::wayland {
 
 namespace {
@@ -112,8 +114,8 @@ char32_t Keymap::Translate(std::uint16_t vk, bool shift) const {
   for (const CharKey& k : kCharKeys) {
     if (k.vk == vk) return static_cast<unsigned char>(shift ? k.shifted : k.normal);
   }
-  if (vk == 0x09) return U'\t';
-  if (vk == 0x0D) return U'\r';
+  if (vk == kVkTab) return U'\t';
+  if (vk == kVkReturn) return U'\r';
   return 0;
 }
 

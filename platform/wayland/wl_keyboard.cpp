@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "platform/errors.h"
+#include "platform/virtual_keys.h"
 #include "platform/wayland/wl_windows.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 

@@ -17,8 +17,7 @@ namespace rt::win32 {
 namespace {
 
 COLORREF ToColorRef(Color color) {
-  // The high bit marks a system colour, by its index.
-  if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFFu));
+  if (IsSystemColor(color)) return GetSysColor(SystemColorIndex(color));
   return static_cast<COLORREF>(color & 0x00FFFFFFu);
 }
 

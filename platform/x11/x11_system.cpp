@@ -12,6 +12,7 @@
 
 #include "platform/activation.h"
 #include "platform/app.h"
+#include "platform/exit_code.h"
 #include "platform/command_text.h"
 #include "platform/posix/holder_process.h"
 #include "platform/x11/clipboard_holder.h"
@@ -30,7 +31,7 @@ namespace {
 void ConnectionLost(Display*, void*) {
   std::fprintf(stderr, "Strumlet: the connection to the X display was lost.\n");
   std::fflush(stderr);
-  std::_Exit(kExitNoWindow);
+  std::_Exit(ToInt(ExitCode::NoWindow));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class KeyboardWatchdog;
 class X11System : public System {
  public:
   // Opens the connection to the display named by DISPLAY. Check Connected().
-  // A lost connection ends the program with exit code 3 (kExitNoWindow).
+  // A lost connection ends the program with exit code 3 (ExitCode::NoWindow).
   X11System();
   ~X11System() override;
   X11System(const X11System&) = delete;

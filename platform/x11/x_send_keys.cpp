@@ -7,6 +7,7 @@
 
 #include "platform/app.h"
 #include "platform/errors.h"
+#include "platform/exit_code.h"
 #include "platform/x11/keyboard_watchdog.h"
 #include "platform/x11/send_signals.h"
 #include "platform/x11/x_keyboard.h"
@@ -41,7 +42,7 @@ void SendKeys(ustring_view keys, bool wait, const KeyboardOptions& options) {
   if (lost) {
     std::fprintf(stderr, "Strumlet: the connection to the X display was lost.\n");
     std::fflush(stderr);
-    std::_Exit(kExitNoWindow);
+    std::_Exit(ToInt(ExitCode::NoWindow));
   }
   RaiseAgain(sig);
 }

@@ -1,10 +1,13 @@
-// A program on the fake platform, for tests that drive the main window.
+// A program on the fake platform, for tests that drive the main window, and
+// what these tests share.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "platform/fake/fake_platform.h"
 #include "strumlet.h"
@@ -57,5 +60,29 @@ struct Harness {
 };
 
 inline rt::ustring U(const char* utf8) { return rt::FromUtf8(utf8); }
+
+// Runs up to `ticks` ticks of the countdown (fewer once the main window has
+// closed) and tells what each did, as a line: the count shown, then the
+// system calls ("AppActivate:Target", "SendKeys:x", "Sleep:2000"), then
+// "END" when the main window closed.
+inline std::vector<std::string> RunTicks(Harness& h, int ticks) {
+  std::vector<std::string> lines;
+  for (int t = 1; t <= ticks && h.main().Loaded(); ++t) {
+    std::size_t before = h.os.calls.size();
+    rt::fake::Tick(h.app, h.main().Timer1);
+    std::string line = rt::ToUtf8(h.main().Label1.Caption());
+    for (std::size_t i = before; i < h.os.calls.size(); ++i) {
+      const rt::fake::Call& c = h.os.calls[i];
+      line += " " + c.what + ":" + (c.what == "Sleep" ? std::to_string(c.number) : rt::ToUtf8(c.text));
+    }
+    if (!h.main().Loaded()) line += " END";
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The status label after a failed activation or send, and after a good one.
+constexpr const char16_t* kNotFound = u"Window not found!";
+constexpr const char16_t* kCaption = u"Window Caption";
 
 }  // namespace strumlet::testing
