@@ -28,6 +28,8 @@ cleanup() {
 
 # Starts Xvfb on a free display, with openbox for window frames, and exports
 # DISPLAY. With keep_user_display=1 an existing DISPLAY is used as it is.
+# Display numbers are tried from DISPLAY_FIRST (91) on: stages that run side
+# by side start from numbers 50 apart, so that they never race for one.
 start_display() {
   local keep_user_display=${1:-0}
   if [ "$keep_user_display" = 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -35,7 +37,8 @@ start_display() {
     return
   fi
   local n
-  for n in $(seq 91 140); do
+  local first=${DISPLAY_FIRST:-91}
+  for n in $(seq "$first" $((first + 49))); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -dpi "${STRUMLET_DPI:-96}" >/dev/null 2>&1 &

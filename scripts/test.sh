@@ -9,11 +9,56 @@ trap cleanup EXIT
 bash "$ROOT/scripts/deps.sh"
 cd "$ROOT"
 
+# The tests under Wine, on a display of their own: nothing the Linux tests
+# leave behind (the window manager's focus history, a window closing late)
+# reaches them. They run beside the Linux edition's (see below).
+wine_stage() {
+  start_display 0
+  setup_wine
+  local preset layout
+  for preset in win32 win64; do
+    if [ "$preset" = win32 ] && ! wine32_runs; then
+      # ctest would start every test program to list its tests, so the check
+      # of the executable runs by itself.
+      log "this kernel does not run 32-bit programs: win32 gets the executable check only"
+      sh "$ROOT/build/win32/inspect_exe.sh"
+      continue
+    fi
+    log "tests under Wine: $preset"
+    ctest --preset "$preset"
+    # The typing tests again under other keyboard layouts. Wine reads the X
+    # layout when each program starts, and every test starts its own.
+    for layout in de fr; do
+      log "typing tests under Wine: $preset, X keyboard layout $layout"
+      setxkbmap "$layout"
+      STRUMLET_LAYOUT=$layout ctest --preset "$preset" -R '^(RealTyping|RealSend\.TheNotation)'
+    done
+    setxkbmap us
+  done
+}
+
 for preset in native win32 win64 linux; do
   log "configure and build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
+
+# The Wine stage runs in the background from here, beside the native and
+# Linux tests: most of either is waiting on windows and programs, and the
+# two together take little longer than the longer alone. Its log is shown
+# when it ends; a failure there fails the command.
+wine_log="$ROOT/build/wine-stage.log"
+(
+  STARTED_PIDS=()
+  STARTED_DIRS=()
+  DISPLAY_FIRST=141
+  trap cleanup EXIT
+  trap 'exit 143' TERM INT
+  wine_stage
+) >"$wine_log" 2>&1 &
+wine_pid=$!
+STARTED_PIDS+=("$wine_pid")
+log "tests under Wine: started beside the others (log: build/wine-stage.log)"
 
 log "native tests"
 ctest --preset native
@@ -37,27 +82,12 @@ log "Wayland edition: the services and the program on a headless sway"
 env -u DISPLAY ctest --preset linux -L wayland
 # --- end of the Wayland edition ----------------------------------------------
 
-# Wine gets a display of its own: nothing the Linux tests leave behind (the
-# window manager's focus history, a window closing late) reaches its tests.
-start_display 0
-setup_wine
-for preset in win32 win64; do
-  if [ "$preset" = win32 ] && ! wine32_runs; then
-    # ctest would start every test program to list its tests, so the check
-    # of the executable runs by itself.
-    log "this kernel does not run 32-bit programs: win32 gets the executable check only"
-    sh "$ROOT/build/win32/inspect_exe.sh"
-    continue
-  fi
-  log "tests under Wine: $preset"
-  ctest --preset "$preset"
-  # The typing tests again under other keyboard layouts. Wine reads the X
-  # layout when each program starts, and every test starts its own.
-  for layout in de fr; do
-    log "typing tests under Wine: $preset, X keyboard layout $layout"
-    setxkbmap "$layout"
-    STRUMLET_LAYOUT=$layout ctest --preset "$preset" -R '^(RealTyping|RealSend\.TheNotation)'
-  done
-  setxkbmap us
-done
-
+log "waiting for the tests under Wine"
+wine_rc=0
+wait "$wine_pid" || wine_rc=$?
+cat "$wine_log"
+if [ "$wine_rc" -ne 0 ]; then
+  log "the tests under Wine failed (exit code $wine_rc)"
+  exit "$wine_rc"
+fi
+log "every test passed"
