@@ -79,14 +79,22 @@ TEST(RealTyping, APauseStartsWhenThePieceHasArrived) {
   using Clock = std::chrono::steady_clock;
   Clock::time_point lastIncomplete = Clock::now();
   Clock::time_point zSeen{};
+  bool ended = false;  // the program ended before the text was complete
   ASSERT_TRUE(WaitFor([&] {
     Clock::time_point start = Clock::now();
     std::wstring text = notepad.Text();
     if (text.size() < piece.size()) lastIncomplete = start;
-    if (text != piece + L"Z") return false;
+    if (text != piece + L"Z") {
+      // Once the program has ended, nothing more is coming (read once more
+      // after that, for keys still on their way).
+      ended = !program.Running() && notepad.Text() != piece + L"Z";
+      return ended;
+    }
     zSeen = Clock::now();
     return true;
-  }, 120s)) << testing::PrintToString(notepad.Text());
+  }, 120s) && !ended) << "Notepad holds " << testing::PrintToString(notepad.Text()) << "; the program "
+                      << (ended ? "ended with exit code " + std::to_string(program.WaitExit(0ms)) : std::string("still runs"))
+                      << "; the foreground window is " << testing::PrintToString(TextOf(GetForegroundWindow()));
   auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(zSeen - lastIncomplete);
   EXPECT_GE(pause.count(), 1900) << "the two seconds count from the piece's last key";
   EXPECT_EQ(program.WaitExit(), 0);
