@@ -37,16 +37,26 @@ wine_stage() {
   done
 }
 
+# The Wayland edition on a headless sway: its services and the real program
+# against foot, GTK 3 and Qt 6 windows; without DISPLAY, so that the program
+# chooses its backend as on a Wayland desktop without XWayland.
+wayland_stage() {
+  start_sway
+  log "Wayland edition: the services and the program on a headless sway"
+  env -u DISPLAY ctest --preset linux -L wayland
+}
+
 for preset in native win32 win64 linux; do
   log "configure and build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
 
-# The Wine stage runs in the background from here, beside the native and
-# Linux tests: most of either is waiting on windows and programs, and the
-# two together take little longer than the longer alone. Its log is shown
-# when it ends; a failure there fails the command.
+# The tests under Wine, then the Wayland edition's, run in the background
+# from here, beside the native and X11 tests: most of either is waiting on
+# windows and programs, and the two together take little longer than the
+# longer alone. Their log is shown when they end; a failure there fails the
+# command.
 wine_log="$ROOT/build/wine-stage.log"
 (
   STARTED_PIDS=()
@@ -55,10 +65,11 @@ wine_log="$ROOT/build/wine-stage.log"
   trap cleanup EXIT
   trap 'exit 143' TERM INT
   wine_stage
+  wayland_stage
 ) >"$wine_log" 2>&1 &
 wine_pid=$!
 STARTED_PIDS+=("$wine_pid")
-log "tests under Wine: started beside the others (log: build/wine-stage.log)"
+log "tests under Wine, then on a headless sway: started beside the others (log: build/wine-stage.log)"
 
 log "native tests"
 ctest --preset native
@@ -73,21 +84,12 @@ start_display 0
 log "Linux edition: typing, the program and its package, on the virtual display"
 ctest --preset linux -E '^QtForms\.' -LE wayland
 
-# --- The Wayland edition on a headless sway ---------------------------------
-# Its services and the real program against foot, GTK 3 and Qt 6 windows;
-# without DISPLAY, so that the program chooses its backend as on a Wayland
-# desktop without XWayland.
-start_sway
-log "Wayland edition: the services and the program on a headless sway"
-env -u DISPLAY ctest --preset linux -L wayland
-# --- end of the Wayland edition ----------------------------------------------
-
-log "waiting for the tests under Wine"
+log "waiting for the tests under Wine and on sway"
 wine_rc=0
 wait "$wine_pid" || wine_rc=$?
 cat "$wine_log"
 if [ "$wine_rc" -ne 0 ]; then
-  log "the tests under Wine failed (exit code $wine_rc)"
+  log "the tests under Wine or on sway failed (exit code $wine_rc)"
   exit "$wine_rc"
 fi
 log "every test passed"
