@@ -82,4 +82,9 @@ void ActivateWindow(ustring_view caption, WindowActivation& system) {
   throw RuntimeError(ErrorCode::NotFound, "the window could not be brought to the foreground");
 }
 
+bool AppInFront(ustring_view caption, WindowActivation& system) {
+  WindowHandle target = FindWindowByCaption(caption, system);
+  return target != 0 && InFront(system, target);
+}
+
 }  // namespace rt

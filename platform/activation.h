@@ -76,4 +76,7 @@ WindowHandle FindWindowByCaption(ustring_view caption, WindowActivation& system)
 // window matches or it could not be brought to the foreground.
 void ActivateWindow(ustring_view caption, WindowActivation& system);
 
+// Whether the window a caption names is InFront; false when none matches.
+bool AppInFront(ustring_view caption, WindowActivation& system);
+
 }  // namespace rt

@@ -111,6 +111,10 @@ class System {
   // window matches or activation failed.
   virtual void AppActivate(ustring_view caption) = 0;
 
+  // Whether the window with that caption (found as AppActivate finds it) is
+  // the foreground window, or a window of its program is (rt::AppInFront).
+  virtual bool AppInFront(ustring_view caption) = 0;
+
   // Blocks the thread for that many milliseconds.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 

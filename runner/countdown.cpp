@@ -23,12 +23,22 @@ void Runner::Tick() {
       return;
     }
     if (Counter == 1 && NoTarget == 0) {
+      activated_.clear();
       Application().Os().AppActivate(caption);
+      activated_ = caption;
       if (c_.persist.Value()) c_.once.SetValue(true);
     }
     if (Counter == 0) {
       c_.status.SetCaption(u"Window Caption");
       c_.status.SetBackColor(rt::kButtonFace);
+      // The keys go where the activation a second ago put the focus. If
+      // another window has come in front since (one the system showed late,
+      // or the user's), the target is brought back first: no key goes to a
+      // window that was not named, and a target that has gone meanwhile is
+      // not found.
+      rt::ustring activated = std::move(activated_);
+      activated_.clear();
+      if (!activated.empty() && !Application().Os().AppInFront(activated)) Application().Os().AppActivate(activated);
       SendPieces();
       if (c_.once.Value()) RunFinished = 1;
     }

@@ -83,6 +83,9 @@ class Runner {
   RunnerControls c_;
   bool argumentError_ = false;
   bool anySent_ = false;
+  // The caption whose window this count's activation brought to the front,
+  // empty when the count activated nothing.
+  rt::ustring activated_;
 };
 
 }  // namespace strumlet

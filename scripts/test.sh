@@ -11,7 +11,8 @@ cd "$ROOT"
 
 # The tests under Wine, on a display of their own: nothing the Linux tests
 # leave behind (the window manager's focus history, a window closing late)
-# reaches them. They run beside the Linux edition's (see below).
+# reaches them. They run alone: under Wine, the foreground and the first
+# message of a program come late when the X11 tests run beside them.
 wine_stage() {
   start_display 0
   setup_wine
@@ -52,25 +53,6 @@ for preset in native win32 win64 linux; do
   cmake --build --preset "$preset"
 done
 
-# The tests under Wine, then the Wayland edition's, run in the background
-# from here, beside the native and X11 tests: most of either is waiting on
-# windows and programs, and the two together take little longer than the
-# longer alone. Their log is shown when they end; a failure there fails the
-# command.
-wine_log="$ROOT/build/wine-stage.log"
-(
-  STARTED_PIDS=()
-  STARTED_DIRS=()
-  DISPLAY_FIRST=141
-  trap cleanup EXIT
-  trap 'exit 143' TERM INT
-  wine_stage
-  wayland_stage
-) >"$wine_log" 2>&1 &
-wine_pid=$!
-STARTED_PIDS+=("$wine_pid")
-log "tests under Wine, then on a headless sway: started beside the others (log: build/wine-stage.log)"
-
 log "native tests"
 ctest --preset native
 
@@ -84,12 +66,6 @@ start_display 0
 log "Linux edition: typing, the program and its package, on the virtual display"
 ctest --preset linux -E '^QtForms\.' -LE wayland
 
-log "waiting for the tests under Wine and on sway"
-wine_rc=0
-wait "$wine_pid" || wine_rc=$?
-cat "$wine_log"
-if [ "$wine_rc" -ne 0 ]; then
-  log "the tests under Wine or on sway failed (exit code $wine_rc)"
-  exit "$wine_rc"
-fi
+wayland_stage
+wine_stage
 log "every test passed"

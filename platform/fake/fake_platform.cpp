@@ -41,6 +41,9 @@ void FakeSystem::AppActivate(ustring_view caption) {
   ActivateWindow(caption, desktop);
 }
 
+// A query, not recorded among the calls.
+bool FakeSystem::AppInFront(ustring_view caption) { return rt::AppInFront(caption, desktop); }
+
 void FakeSystem::Sleep(std::uint32_t milliseconds) { calls.push_back({"Sleep", u"", milliseconds}); }
 
 namespace {

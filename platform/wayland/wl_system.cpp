@@ -41,6 +41,10 @@ void WaylandSystem::AppActivate(ustring_view caption) {
   ActivateWindow(caption, *windows_);
 }
 
+bool WaylandSystem::AppInFront(ustring_view caption) {
+  return windows_ && windows_->Available() && rt::AppInFront(caption, *windows_);
+}
+
 void WaylandSystem::Sleep(std::uint32_t milliseconds) {
   std::uint64_t end = NowMs() + milliseconds;
   for (std::uint64_t now = NowMs(); now < end; now = NowMs()) {

@@ -83,5 +83,6 @@ class Win32Windows : public Win32WindowQueries, private ForegroundLock {
 std::unique_ptr<WindowActivation> MakeWin32Windows() { return std::make_unique<Win32Windows>(); }
 
 void Win32System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
+bool Win32System::AppInFront(ustring_view caption) { return rt::AppInFront(caption, *windows_); }
 
 }  // namespace rt::win32

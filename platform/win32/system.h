@@ -48,6 +48,7 @@ class Win32System : public System {
   bool SetClipboardText(ustring_view text) override;
   void SendKeys(ustring_view keys, bool wait) override;
   void AppActivate(ustring_view caption) override;
+  bool AppInFront(ustring_view caption) override;
   void Sleep(std::uint32_t milliseconds) override;
   WindowQueries& Windows() override { return *windows_; }
 

@@ -63,6 +63,7 @@ void X11System::SendKeys(ustring_view keys, bool wait) {
 }
 
 void X11System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
+bool X11System::AppInFront(ustring_view caption) { return rt::AppInFront(caption, *windows_); }
 
 void X11System::Sleep(std::uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/activation.h"
 #include "platform/errors.h"
 #include "test_support.h"
 
@@ -66,6 +67,53 @@ TEST(Countdown, AFailedSendTakesTheNotFoundStep) {
   EXPECT_EQ(h.app.ExitCode(), 1);
   EXPECT_EQ(h.os.Texts("SendKeys"), std::vector<rt::ustring>{u"abc"}) << "what was typed before stays";
   EXPECT_EQ(h.os.keyboard.text, u"abc");
+}
+
+// What happens to the foreground in the second between the activation and
+// the send: the keys go to the named window or nowhere.
+TEST(Countdown, TheKeysGoToTheActivatedWindowWhateverCameInFrontMeanwhile) {
+  enum class Meanwhile { Nothing, OtherProgramInFront, TargetsDialogInFront, TargetClosed };
+  const struct {
+    const char* name;
+    Meanwhile meanwhile;
+    std::vector<std::string> ticks;
+    bool sentInTarget;  // the keys were typed with the target's program in front
+  } cases[] = {
+      {"nothing moved", Meanwhile::Nothing, {"1 AppActivate:Target", "0 SendKeys:x"}, true},
+      {"another program came in front",
+       Meanwhile::OtherProgramInFront,
+       {"1 AppActivate:Target", "0 AppActivate:Target SendKeys:x"},
+       true},
+      {"a dialog of the target's program came in front",
+       Meanwhile::TargetsDialogInFront,
+       {"1 AppActivate:Target", "0 SendKeys:x"},
+       true},
+      {"the target closed", Meanwhile::TargetClosed, {"1 AppActivate:Target", "0 AppActivate:Target END"}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h(u"/Target/x/2");
+    rt::WindowHandle target = h.os.desktop.AddWindow({.caption = u"Target"});
+    rt::WindowHandle other = h.os.desktop.AddWindow({.caption = u"Other"});
+    bool sentInTarget = false;
+    h.os.onSendKeys = [&](rt::ustring_view) { sentInTarget = rt::InFront(h.os.desktop, target); };
+    h.Start();
+    std::vector<std::string> ticks = RunTicks(h, 1);
+    switch (c.meanwhile) {
+      case Meanwhile::Nothing: break;
+      case Meanwhile::OtherProgramInFront: h.os.desktop.UserActivates(other); break;
+      case Meanwhile::TargetsDialogInFront:
+        h.os.desktop.UserActivates(h.os.desktop.AddWindow({.caption = u"Find", .owner = target}));
+        break;
+      case Meanwhile::TargetClosed: h.os.desktop.CloseWindow(target); break;
+    }
+    for (const std::string& line : RunTicks(h, 1)) ticks.push_back(line);
+    EXPECT_EQ(ticks, c.ticks);
+    EXPECT_EQ(sentInTarget, c.sentInTarget);
+    RunTicks(h, 1);  // a Once run that has sent ends on the next tick
+    EXPECT_FALSE(h.main().Loaded());
+    EXPECT_EQ(h.app.ExitCode(), c.sentInTarget ? 0 : 1);
+  }
 }
 
 // The pieces go through the notation and the typing engine onto the fake
