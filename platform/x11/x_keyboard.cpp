@@ -217,7 +217,7 @@ XKeyboard::XKeyboard(const KeyboardOptions& options) : s_(std::make_unique<State
 
   // Ping replies go to the root window, sent with the structure mask by some
   // toolkits (Qt) and the substructure mask by others (GTK, Chromium, as the
-  // window manager specification asks): the server passes a sent event only
+  // EWMH asks): the server passes a sent event only
   // to clients that selected one of its bits, so both are selected. Keymap
   // changes come as XKB events, and so do changes of the locks and the group.
   XSelectInput(s.dpy, root, StructureNotifyMask | SubstructureNotifyMask);
