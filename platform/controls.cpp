@@ -137,11 +137,22 @@ ListBox::ListBox(Form& form, int id, std::string name) : Control(form, ControlKi
 void ListBox::Clear() {
   items_.clear();
   listIndex_ = -1;
+  pending_ = false;
   Notify(Property::List);
 }
 
 void ListBox::AddItem(ustring item) {
   items_.push_back(std::move(item));
+  if (updates_ > 0) {
+    pending_ = true;
+  } else {
+    Notify(Property::List);
+  }
+}
+
+void ListBox::ShowPending() {
+  if (!pending_) return;
+  pending_ = false;
   Notify(Property::List);
 }
 
@@ -154,6 +165,7 @@ void ListBox::SetListIndex(int index) {
   if (index < -1 || index >= ListCount()) throw std::out_of_range("list index");
   if (listIndex_ == index) return;
   listIndex_ = index;
+  ShowPending();
   Notify(Property::ListIndex);
   if (index >= 0) Fire(Click);
 }

@@ -229,9 +229,31 @@ class ListBox : public Control {
   const std::vector<ustring>& Items() const { return items_; }
   std::function<void()> Click;
 
+  // While an Update is open, entries added to the list are in it at once but
+  // reach the native widget together when the last Update closes (however
+  // the filling code ends): a fill of a thousand entries redraws the box
+  // once, not a thousand times. Clearing the list and selecting an entry
+  // reach it at once.
+  class Update {
+   public:
+    explicit Update(ListBox& list) : list_(list) { ++list_.updates_; }
+    ~Update() {
+      if (--list_.updates_ == 0) list_.ShowPending();
+    }
+    Update(const Update&) = delete;
+    Update& operator=(const Update&) = delete;
+
+   private:
+    ListBox& list_;
+  };
+
  private:
+  void ShowPending();
+
   std::vector<ustring> items_;
   int listIndex_ = -1;
+  int updates_ = 0;
+  bool pending_ = false;  // entries added that the widget has not been told of
 };
 
 class Timer : public Control {

@@ -71,4 +71,8 @@ bool Like(ustring_view text, ustring_view pattern) {
   return p == pattern.size();
 }
 
+bool MatchesEverything(ustring_view pattern) {
+  return !pattern.empty() && pattern.find_first_not_of(u'*') == ustring_view::npos;
+}
+
 }  // namespace rt

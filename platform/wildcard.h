@@ -15,4 +15,8 @@ namespace rt {
 
 bool Like(ustring_view text, ustring_view pattern);
 
+// Whether the pattern matches every text without looking at it: stars alone
+// (never malformed). Lets a caller skip fetching a text that cannot matter.
+bool MatchesEverything(ustring_view pattern);
+
 }  // namespace rt

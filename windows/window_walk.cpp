@@ -1,5 +1,6 @@
 #include "windows/window_walk.h"
 
+#include <optional>
 #include <vector>
 
 #include "platform/errors.h"
@@ -49,6 +50,17 @@ void ListTopWindows(rt::System& os, rt::ListBox& list, std::int16_t& WalkDepth, 
     ++WalkDepth;
   };
 
+  // Each query may be a request to the window system (on Windows, under
+  // Wine, one round trip each for another program's window), so a window is
+  // asked only what can still change its outcome: a pattern of stars alone
+  // passes every text without it, and the first failed test settles the
+  // rest. The patterns are still tested in their order (class name, then
+  // caption), so that a malformed pattern fails where it did.
+  const bool anyClass = rt::MatchesEverything(ClassPattern);
+  const bool anyCaption = rt::MatchesEverything(CaptionPattern);
+  // The list box shows what the walk adds in one go when the walk ends.
+  rt::ListBox::Update update(list);
+
   std::vector<rt::WindowHandle> levels;  // the window being walked at each level
   enter();
   rt::WindowHandle w = windows.FirstChild(StartWindow);
@@ -65,16 +77,20 @@ void ListTopWindows(rt::System& os, rt::ListBox& list, std::int16_t& WalkDepth, 
     w = levels.back();
     levels.pop_back();
 
-    rt::ustring caption = rt::CutUnits(windows.Caption(w), kTextUnits);
-    rt::ustring className = rt::CutUnits(windows.ClassName(w), kTextUnits);
-    if (rt::Like(className, ClassPattern) && rt::Like(caption, CaptionPattern)) {
-      // All four are asked, whatever the first ones answer.
-      bool orphan = windows.Owner(w) == 0;
-      bool visible = windows.Visible(w);
-      bool enabled = windows.Enabled(w);
-      bool alive = windows.Exists(w);
-      if (!caption.empty() && orphan && visible && enabled && alive && !LeftOut(windows.Placement(w))) {
-        list.AddItem(caption);
+    bool matches = anyClass || rt::Like(rt::CutUnits(windows.ClassName(w), kTextUnits), ClassPattern);
+    std::optional<rt::ustring> caption;
+    if (matches && !anyCaption) {
+      caption = rt::CutUnits(windows.Caption(w), kTextUnits);
+      matches = rt::Like(*caption, CaptionPattern);
+    }
+    // A window inside another reports it as its parent (unless it was set
+    // into it without the child style), so the owner settles most windows
+    // first.
+    if (matches && windows.Owner(w) == 0) {
+      if (!caption) caption = rt::CutUnits(windows.Caption(w), kTextUnits);
+      if (!caption->empty() && windows.Visible(w) && windows.Enabled(w) && windows.Exists(w) &&
+          !LeftOut(windows.Placement(w))) {
+        list.AddItem(*caption);
       }
     }
     w = windows.NextSibling(w);

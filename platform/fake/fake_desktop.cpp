@@ -138,7 +138,8 @@ WindowHandle FakeDesktop::NextSibling(WindowHandle window) {
 WindowHandle FakeDesktop::Owner(WindowHandle window) {
   Node* n = Find(window);
   if (!n || window == kDesktop) return 0;
-  return n->parent == kDesktop ? n->window.owner : n->parent;
+  if (n->parent == kDesktop) return n->window.owner;
+  return n->window.childStyle ? n->parent : 0;
 }
 
 ustring FakeDesktop::Caption(WindowHandle window) {

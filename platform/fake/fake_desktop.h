@@ -36,6 +36,11 @@ struct FakeWindow {
   ustring caption;
   ustring className = u"Window";
   WindowHandle owner = 0;  // a top-level window's owner; ignored for child windows
+  // For a window inside another: made as a child window (the child style),
+  // it reports that window as its parent; a window set into another as it
+  // was (a top-level window moved inside another program's window, without
+  // the child style) reports none, as Windows' GetParent does.
+  bool childStyle = true;
   bool visible = true;
   bool enabled = true;
   PlacementRect placement = {10, 10, 300, 200};

@@ -34,15 +34,34 @@ class ListPeer : public ControlWindow {
       SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
       native = 0;
     }
+    const int first = static_cast<int>(native);
+    const int count = list_.ListCount() - first;
+    // A box redraws itself and its scroll bar for each entry added: on
+    // screen that is a repaint per entry, and even hidden it costs the
+    // window system a request per entry. Many entries go in with redrawing
+    // off, and the box is redrawn once. Only a box that is shown by its own
+    // style is switched (turning redrawing on again shows a window).
+    const bool quiet = count > 1 && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (quiet) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    if (count > 1) {
+      // Room for the new entries at once, rather than growing per entry.
+      std::size_t bytes = 0;
+      for (int i = first; i < list_.ListCount(); ++i) bytes += (list_.List(i).size() + 1) * sizeof(wchar_t);
+      SendMessageW(hwnd_, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(bytes));
+    }
     // Entry i of the box is entry i of the list. When the box takes no more
     // (LB_ERR, LB_ERRSPACE) it shows the first entries only, never a later
     // entry in an earlier place; the next change tries again.
-    for (int i = static_cast<int>(native); i < list_.ListCount(); ++i) {
+    for (int i = first; i < list_.ListCount(); ++i) {
       LRESULT added = SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(list_.List(i)).c_str()));
       if (added != i) {
         if (added >= 0) SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(added), 0);
         break;
       }
+    }
+    if (quiet) {
+      SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
   }
 

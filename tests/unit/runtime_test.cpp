@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,70 @@ TEST_F(Fixture, TimerTicksOnlyWhileEnabledAndLoaded) {
   form.Unload();
   rt::fake::Tick(app, form.timer);
   EXPECT_EQ(log.lines, (std::vector<std::string>{"f.load", "f.tick", "f.tick", "f.unload"}));
+}
+
+// Shows a list as a native list box is kept: the entries it has stay, new
+// ones are appended, and it starts again when it has more than the list.
+class ListMirror : public rt::ControlPeer {
+ public:
+  explicit ListMirror(const rt::ListBox& list) : list_(list) {}
+  void Sync(rt::Property what) override {
+    if (what == rt::Property::List) {
+      ++listSyncs;
+      if (static_cast<int>(shown.size()) > list_.ListCount()) shown.clear();
+      for (int i = static_cast<int>(shown.size()); i < list_.ListCount(); ++i) shown.push_back(list_.List(i));
+    } else if (what == rt::Property::ListIndex) {
+      selectedShown = list_.ListIndex() < static_cast<int>(shown.size());
+    }
+  }
+  std::vector<rt::ustring> shown;
+  int listSyncs = 0;
+  bool selectedShown = false;
+
+ private:
+  const rt::ListBox& list_;
+};
+
+TEST_F(Fixture, EntriesAddedInAnUpdateReachTheWidgetTogetherWhenItCloses) {
+  rt::Form form(app, "lists");
+  rt::ListBox list(form, 1, "list");
+  auto owned = std::make_unique<ListMirror>(list);
+  ListMirror& widget = *owned;
+  list.AttachPeer(std::move(owned));
+  list.AddItem(u"old 1");
+  list.AddItem(u"old 2");
+  EXPECT_EQ(widget.listSyncs, 2) << "outside an update, each entry at once";
+  {
+    rt::ListBox::Update outer(list);
+    list.Clear();
+    EXPECT_TRUE(widget.shown.empty()) << "clearing reaches the widget at once";
+    {
+      rt::ListBox::Update inner(list);
+      list.AddItem(u"a");
+      list.AddItem(u"b");
+    }
+    list.AddItem(u"c");
+    EXPECT_EQ(list.ListCount(), 3) << "the list itself is current";
+    EXPECT_EQ(widget.listSyncs, 3) << "nothing more until the outer update closes";
+    list.SetListIndex(2);
+    EXPECT_TRUE(widget.selectedShown) << "the entries reach the widget before the selection";
+    list.AddItem(u"d");
+  }
+  EXPECT_EQ(widget.shown, (std::vector<rt::ustring>{u"a", u"b", u"c", u"d"}));
+  int syncs = widget.listSyncs;
+  EXPECT_THROW(
+      {
+        rt::ListBox::Update update(list);
+        list.AddItem(u"e");
+        list.AddItem(u"f");
+        throw rt::RuntimeError(rt::ErrorCode::Overflow, "Overflow");
+      },
+      rt::RuntimeError);
+  EXPECT_EQ(widget.listSyncs, syncs + 1) << "an error ends the fill; what it added reaches the widget once";
+  EXPECT_EQ(widget.shown, (std::vector<rt::ustring>{u"a", u"b", u"c", u"d", u"e", u"f"}));
+  { rt::ListBox::Update empty(list); }
+  EXPECT_EQ(widget.listSyncs, syncs + 1) << "an update that added nothing tells nothing";
+  list.AttachPeer(nullptr);
 }
 
 TEST_F(Fixture, UntrappedErrorsGetTheDefaultMessageAndTheProgramGoesOn) {

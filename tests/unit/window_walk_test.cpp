@@ -27,7 +27,13 @@ TEST(Wildcard, FollowsThePlatformsRules) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " ~ " + c.pattern);
     EXPECT_EQ(rt::Like(U(c.text), U(c.pattern)), c.match);
+    // A pattern said to match everything does, so its text need not be read.
+    if (rt::MatchesEverything(U(c.pattern))) {
+      EXPECT_TRUE(c.match);
+    }
   }
+  for (const char* pattern : {"*", "**", "***"}) EXPECT_TRUE(rt::MatchesEverything(U(pattern))) << pattern;
+  for (const char* pattern : {"", "*a", "?", "*?*", "[*]", "#"}) EXPECT_FALSE(rt::MatchesEverything(U(pattern))) << pattern;
   EXPECT_THROW(rt::Like(u"a", u"[a"), rt::RuntimeError);
   EXPECT_THROW(rt::Like(u"a", u"[z-a]"), rt::RuntimeError);
 }
@@ -84,6 +90,25 @@ TEST(WindowWalk, ListsTheVisibleEnabledCaptionedTopWindowsInZOrder) {
   EXPECT_EQ(h.main().Text1.Text(), u"Untitled - Notepad");
 }
 
+TEST(WindowWalk, WindowsSetIntoAnotherWithoutTheChildStyleAreListedWhereTheWalkMeetsThem) {
+  // Such a window reports no parent, so it passes like a top-level window,
+  // after the windows it lies in are walked and before they are tested;
+  // inside a hidden window it is hidden too. Only a walk into every window
+  // finds it.
+  Harness h;
+  h.Start();
+  auto& desktop = h.os.desktop;
+  rt::WindowHandle top = desktop.AddWindow({.caption = u"Top A"});
+  rt::WindowHandle panel = desktop.AddChild(top, {.caption = u"Panel"});
+  desktop.AddChild(panel, {.caption = u"Embedded deep", .childStyle = false});
+  desktop.AddChild(top, {.caption = u"Embedded", .childStyle = false});
+  rt::WindowHandle hidden = desktop.AddWindow({.caption = u"Hidden host", .visible = false});
+  desktop.AddChild(hidden, {.caption = u"Inside hidden", .childStyle = false});
+  desktop.AddWindow({.caption = u"Top B"});
+  EXPECT_EQ(Listed(h), (std::vector<rt::ustring>{u"Embedded deep", u"Embedded", u"Top A", u"Top B"}));
+  EXPECT_EQ(h.main().WalkDepth, 0);
+}
+
 TEST(WindowWalk, CountLineHasNoSingular) {
   for (int windows : {0, 1, 2}) {
     Harness h;
@@ -128,10 +153,12 @@ TEST(WindowWalk, PatternsFilterCaptionsAndClasses) {
 TEST(WindowWalk, AVeryDeepTreeEndsInAnErrorNotACrash) {
   Harness h;
   h.Start();
+  h.os.desktop.AddWindow({.caption = u"Above"});
   rt::WindowHandle parent = h.os.desktop.AddWindow({.caption = u"level"});
   for (int i = 1; i < 33000; ++i) parent = h.os.desktop.AddChild(parent, {.caption = u"level"});
   EXPECT_THROW(h.main().ListTopWindows(0, u"*", u"*"), rt::RuntimeError);
   EXPECT_EQ(h.main().WalkDepth, 0) << "the next walk starts at the desktop again";
+  EXPECT_EQ(h.main().WindowList.Get().List1.Items(), std::vector<rt::ustring>{u"Above"}) << "what was listed stays";
 }
 
 TEST(WindowList, PlacedAtTheMainWindowsRightEdgeAndReopenedEmpty) {
