@@ -38,7 +38,9 @@ TEST_P(WindowListPlace, OpensBesideTheMainWindowAndComesBackBesideItAfterTheUser
   strumlet::Form1& f = layout.main();
   Program program({"/Nothing Here 4711/x/600/loop"});
   XWindow main = screen.AwaitMain(program.Pid(), 120s);
-  ASSERT_NE(main, 0u);
+  ASSERT_NE(main, 0u) << (program.Running() ? std::string("the program runs without a main window")
+                                            : "the program ended with " + std::to_string(program.WaitExit(0s)))
+                      << "; " << desktop.Describe();
 
   ASSERT_TRUE(strumlet::x11_test::ActivateFromTaskBar(main));
   screen.Click(main, f.ClientWidth, f.Command7);

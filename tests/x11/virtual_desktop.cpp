@@ -258,6 +258,13 @@ VirtualDesktop::~VirtualDesktop() {
   if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
 }
 
+std::string VirtualDesktop::Describe() {
+  std::string said = "the X server " + std::string(server_.Running() ? "runs" : "has ended");
+  if (!HasWindowManager()) return said;
+  return said + ", " + manager_.name + (windowManager_.Running() ? " runs" : " has ended") + "; its log ends:\n" +
+         Tail(folder_ + "/" + manager_.name + ".log");
+}
+
 bool VirtualDesktop::StartServer() {
   for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
     std::string number = std::to_string(n);

@@ -90,6 +90,9 @@ class VirtualDesktop {
   // A folder of this desktop's own (the window manager's home too).
   const std::string& Folder() const { return folder_; }
   bool HasWindowManager() const { return !manager_.command.empty(); }
+  // Whether its X server and window manager still run, and the end of the
+  // window manager's log: for a failing test's message.
+  std::string Describe();
 
  private:
   bool StartServer();
