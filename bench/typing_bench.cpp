@@ -168,7 +168,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   });
   system.SendKeys(rt::ustring(piece.begin(), piece.end()), true);
-  system.Sleep(2000);
+  rt::Pause(system.Time(), 2000);
   system.SendKeys(u"Z", true);
   auto limit = Clock::now() + std::chrono::seconds(30);
   while (nextArrived == Clock::time_point{} && Clock::now() < limit) Sleep(10);

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
             WaitFor(
                 [&] {
                   std::system("swaymsg '[title=\"^BenchTarget$\"] focus' >/dev/null 2>&1");
-                  return windows.WaitUntil(focused, 500);
+                  return rt::WaitUntil(windows.Time(), focused, 500);
                 },
                 std::chrono::seconds(30));
   int rc = 0;

@@ -78,7 +78,7 @@ void ActivateWindow(ustring_view caption, WindowActivation& system) {
   if (system.IsMinimized(target)) system.Restore(target);
 
   system.SetForeground(target);
-  if (system.WaitUntil([&] { return InFront(system, target) && !system.IsMinimized(target); }, system.SettleMs())) return;
+  if (WaitUntil(system.Time(), [&] { return InFront(system, target) && !system.IsMinimized(target); }, system.SettleMs())) return;
   throw RuntimeError(ErrorCode::NotFound, "the window could not be brought to the foreground");
 }
 

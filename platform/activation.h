@@ -7,20 +7,21 @@
 // Activation restores a minimised target, gives way to the modal dialog of a
 // disabled one, never waits on a hung one, asks the system for the
 // foreground (which goes round its own restrictions on who may change it),
-// and checks with the foreground window that it really happened.
+// and checks with the foreground window that it really happened, waiting up
+// to SettleMs for it.
 #pragma once
 
-#include <functional>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/system.h"
 #include "platform/text.h"
 
 namespace rt {
 
 // What activation needs beyond the window queries. Like them, none of these
-// waits on the program that owns a window, except WaitUntil, which waits for
-// as long as it is told.
+// waits on the program that owns a window. Activation waits for the system
+// to act by polling on the clock (platform/clock.h).
 class WindowActivation : public WindowQueries {
  public:
   // Case-insensitive equality of two texts as the system compares window
@@ -46,10 +47,10 @@ class WindowActivation : public WindowQueries {
   virtual bool SetForeground(WindowHandle window) = 0;
   // Raises a window to the top of the Z order.
   virtual void BringToTop(WindowHandle window) = 0;
-  // Polls `done` until it holds or `milliseconds` have passed.
-  virtual bool WaitUntil(const std::function<bool()>& done, int milliseconds) = 0;
+  // The clock the waits for the system run on.
+  virtual Clock& Time() = 0;
   // How long a granted foreground request may take to show in Foreground.
-  virtual int SettleMs() { return 400; }
+  virtual std::uint64_t SettleMs() { return 400; }
 };
 
 // A visible top-level window with a title, as the matching sees it.

@@ -25,9 +25,10 @@ class InputAttachment {
 
 bool GoRoundForegroundLock(ForegroundLock& lock, WindowActivation& system, WindowHandle window) {
   auto arrived = [&] { return InFront(system, window); };
-  const int settleMs = system.SettleMs();
+  const std::uint64_t settleMs = system.SettleMs();
+  Clock& clock = system.Time();
   lock.RequestForeground(window);
-  if (system.WaitUntil(arrived, settleMs)) return true;
+  if (WaitUntil(clock, arrived, settleMs)) return true;
 
   WindowHandle foreground = system.Foreground();
   if (foreground != 0 && !system.IsHung(foreground)) {
@@ -36,12 +37,12 @@ bool GoRoundForegroundLock(ForegroundLock& lock, WindowActivation& system, Windo
       system.BringToTop(window);
       lock.RequestForeground(window);
     }
-    if (system.WaitUntil(arrived, settleMs)) return true;
+    if (WaitUntil(clock, arrived, settleMs)) return true;
   }
 
   lock.InjectNeutralInput();
   lock.RequestForeground(window);
-  return system.WaitUntil(arrived, settleMs);
+  return WaitUntil(clock, arrived, settleMs);
 }
 
 }  // namespace rt

@@ -13,7 +13,7 @@ class FocusWatch {
  public:
   enum class Verdict { OnTarget, Away, Lost };
 
-  explicit FocusWatch(KeyboardTarget& target) : target_(target), start_(target.Focus()) {}
+  explicit FocusWatch(KeyboardTarget& target) : target_(target), clock_(target.Time()), start_(target.Focus()) {}
 
   // OnTarget while the keys go where they began; Away while another program
   // has the focus, for less than kFocusGraceMs; Lost after that, or once the
@@ -25,7 +25,7 @@ class FocusWatch {
       away_ = false;
       return Verdict::OnTarget;
     }
-    std::uint64_t now = target_.Milliseconds();
+    std::uint64_t now = clock_.NowMs();
     if (!away_) {
       away_ = true;
       awaySince_ = now;
@@ -36,17 +36,14 @@ class FocusWatch {
   // Waits (within the grace time) until the keys go where they began; false
   // when they no longer can.
   bool AwaitTarget() {
-    for (;;) {
-      Verdict v = Check();
-      if (v == Verdict::OnTarget) return true;
-      if (v == Verdict::Lost) return false;
-      target_.Nap();
-    }
+    Verdict v = Verdict::Away;
+    WaitUntil(clock_, [&] { return (v = Check()) != Verdict::Away; }, kFocusGraceMs, kTypingPollMs);
+    return v == Verdict::OnTarget;
   }
 
   // For waits: false once the focus is lost, checked every few milliseconds.
   bool StillPossible() {
-    std::uint64_t now = target_.Milliseconds();
+    std::uint64_t now = clock_.NowMs();
     if (checked_ && now - lastCheck_ < kWaitCheckMs) return true;
     checked_ = true;
     lastCheck_ = now;
@@ -56,6 +53,7 @@ class FocusWatch {
  private:
   static constexpr std::uint64_t kWaitCheckMs = 10;
   KeyboardTarget& target_;
+  Clock& clock_;
   KeyFocus start_;
   bool away_ = false;
   std::uint64_t awaySince_ = 0;
@@ -63,17 +61,19 @@ class FocusWatch {
   std::uint64_t lastCheck_ = 0;
 };
 
-// Waits until the target has read the marker key's state `want`.
+// Waits until the target has read the marker key's state `want`, at most
+// kDeliveryLimitMs; false when it has not, or has gone, or the focus left.
 bool WaitForMarker(KeyboardTarget& target, TargetKey want, FocusWatch& focus) {
-  std::uint64_t start = target.Milliseconds();
-  for (;;) {
-    TargetKey state = target.ReadKey(kVkMarker);
-    if (state == want || state == TargetKey::Unobservable) return true;
-    if (state == TargetKey::Gone) return false;
-    if (target.Milliseconds() - start > kDeliveryLimitMs) return false;
-    if (!focus.StillPossible()) return false;
-    target.Nap();
-  }
+  bool read = false;
+  WaitUntil(
+      target.Time(),
+      [&] {
+        TargetKey state = target.ReadKey(kVkMarker);
+        read = state == want || state == TargetKey::Unobservable;
+        return read || state == TargetKey::Gone || !focus.StillPossible();
+      },
+      kDeliveryLimitMs, kTypingPollMs);
+  return read;
 }
 
 // One send to one target: injects events in chunks, each after a check of

@@ -37,6 +37,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/key_notation.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -120,10 +121,9 @@ class KeyboardTarget {
   virtual std::size_t Inject(const std::vector<InputEvent>& events) = 0;
   // The state of `vk` as far as the target has read its input.
   virtual TargetKey ReadKey(std::uint16_t vk) = 0;
-  // A monotonic clock in milliseconds, and a short wait (about 1 ms) that
+  // The clock of the typer's waits: they poll every kTypingPollMs, which
   // gives the target time to read.
-  virtual std::uint64_t Milliseconds() = 0;
-  virtual void Nap() = 0;
+  virtual Clock& Time() = 0;
   // The most events injected at once, between two checks of the focus: few
   // enough that what one chunk types is short (a chunk that went out just as
   // another window took the focus is all that strays into it).
@@ -144,6 +144,8 @@ class KeyboardTarget {
 };
 // How long the target may take to read one chunk.
 inline constexpr std::uint64_t kDeliveryLimitMs = 15000;
+// The step of the typer's polls (of the target's reading, of the focus).
+inline constexpr std::uint64_t kTypingPollMs = 1;
 // How long another program may hold the focus before the send gives up:
 // long enough for a focus that passes through nothing (or through the window
 // manager) while a window the keys opened or closed settles.

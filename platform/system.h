@@ -1,11 +1,13 @@
 // The operating system's services, behind one interface. The Windows backend
 // implements it with the real API; the fake backend records every call so
-// that tests can read back what the program asked of the system.
+// that tests can read back what the program asked of the system, and runs on
+// virtual time.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/text.h"
 
 namespace rt {
@@ -115,8 +117,10 @@ class System {
   // the foreground window, or a window of its program is (rt::AppInFront).
   virtual bool AppInFront(ustring_view caption) = 0;
 
-  // Blocks the thread for that many milliseconds.
-  virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // The clock of every wait, pause and deadline of the program's: the
+  // pauses of a send, and the same clock as its typing's and activation's
+  // (KeyboardTarget::Time, WindowActivation::Time).
+  virtual Clock& Time() = 0;
 
   // The desktop's windows.
   virtual WindowQueries& Windows() = 0;

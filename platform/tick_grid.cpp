@@ -1,19 +1,18 @@
 #include "platform/tick_grid.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace rt {
 
-TickGrid::TickGrid(Clock clock, Alarm& alarm, std::uint64_t minimumDelayMs)
-    : clock_(std::move(clock)), alarm_(alarm), minimumDelay_(minimumDelayMs) {}
+TickGrid::TickGrid(Clock& clock, Alarm& alarm, std::uint64_t minimumDelayMs)
+    : clock_(clock), alarm_(alarm), minimumDelay_(minimumDelayMs) {}
 
 void TickGrid::Start(std::uint64_t intervalMs) {
   Stop();
   if (intervalMs == 0) return;
   running_ = true;
   interval_ = intervalMs;
-  anchor_ = clock_();
+  anchor_ = clock_.NowMs();
   period_ = 0;
   Schedule();
 }
@@ -32,7 +31,7 @@ void TickGrid::Woken(const std::function<void()>& tick) {
     Schedule();
     return;
   }
-  std::uint64_t now = clock_();
+  std::uint64_t now = clock_.NowMs();
   if (now < NextDue()) {  // early: not a tick yet
     Schedule();
     return;
@@ -49,7 +48,7 @@ void TickGrid::Woken(const std::function<void()>& tick) {
 }
 
 void TickGrid::Schedule() {
-  std::uint64_t now = clock_();
+  std::uint64_t now = clock_.NowMs();
   std::uint64_t due = NextDue();
   if (due <= now) {
     period_ = (now - anchor_) / interval_;

@@ -1,9 +1,10 @@
 // The schedule of a repeating timer that keeps time: ticks fall on a grid
 // counted from the moment the timer was started (anchor + n * interval), so
 // that the system timer's rounding to its own tick does not add up period
-// after period. A backend gives the grid a monotonic clock and a one-shot
-// wake-up (an Alarm); it calls Woken() when the wake-up fires, and the grid
-// decides whether that is a tick and when to wake next.
+// after period. A backend gives the grid its clock (platform/clock.h: the one
+// its wake-ups keep time by) and a one-shot wake-up (an Alarm); it calls
+// Woken() when the wake-up fires, and the grid decides whether that is a
+// tick and when to wake next.
 //
 // The rules:
 //  - Start() anchors the grid at the current time; the first tick is one
@@ -22,6 +23,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/clock.h"
+
 namespace rt {
 
 class TickGrid {
@@ -37,10 +40,7 @@ class TickGrid {
     // Drops a pending wake-up (none pending is fine).
     virtual void Cancel() = 0;
   };
-  // Milliseconds from a fixed point; never goes back.
-  using Clock = std::function<std::uint64_t()>;
-
-  TickGrid(Clock clock, Alarm& alarm, std::uint64_t minimumDelayMs);
+  TickGrid(Clock& clock, Alarm& alarm, std::uint64_t minimumDelayMs);
   TickGrid(const TickGrid&) = delete;
   TickGrid& operator=(const TickGrid&) = delete;
 
@@ -62,7 +62,7 @@ class TickGrid {
   void Schedule();
   std::uint64_t NextDue() const { return anchor_ + (period_ + 1) * interval_; }
 
-  Clock clock_;
+  Clock& clock_;
   Alarm& alarm_;
   std::uint64_t minimumDelay_;
   std::uint64_t anchor_ = 0;

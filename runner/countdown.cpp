@@ -4,6 +4,7 @@
 // step.
 #include <exception>
 
+#include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/exit_code.h"
 #include "platform/numeric.h"
@@ -65,7 +66,8 @@ void Runner::SendPieces() {
     int milliseconds = seconds * 1000;
     if (milliseconds > 32767 || milliseconds < -32768) throw rt::RuntimeError(rt::ErrorCode::Overflow, "Overflow");
     if (milliseconds < 0) throw rt::RuntimeError(rt::ErrorCode::InvalidCall, "negative pause");
-    os.Sleep(static_cast<std::uint32_t>(milliseconds));
+    // The thread sleeps through it: the main window waits too.
+    rt::Pause(os.Time(), static_cast<std::uint64_t>(milliseconds));
   }
   os.SendKeys(parts[n], true);
   anySent_ = true;

@@ -36,10 +36,13 @@ bool EqualIgnoringCase(ustring_view a, ustring_view b) {
   return true;
 }
 
-FakeDesktop::FakeDesktop() {
+FakeDesktop::FakeDesktop(FakeClock* clock) : clock_(clock ? *clock : ownClock_) {
   Node& desktop = nodes_[kDesktop];
   desktop.window = FakeWindow{.caption = u"", .className = u"#32769", .placement = {}};
+  clock_.Watch(*this);
 }
+
+FakeDesktop::~FakeDesktop() { clock_.Unwatch(*this); }
 
 FakeDesktop::Node* FakeDesktop::Find(WindowHandle window) {
   auto it = nodes_.find(window);
@@ -105,6 +108,7 @@ void FakeDesktop::CloseWindow(WindowHandle window) {
   }
   for (WindowHandle gone : doomed) nodes_.erase(gone);
   if (!Find(foreground_)) foreground_ = 0;
+  if (!Find(coming_)) coming_ = 0;
 }
 
 FakeWindow& FakeDesktop::Window(WindowHandle window) {
@@ -118,6 +122,7 @@ std::vector<WindowHandle> FakeDesktop::TopLevelWindows() const { return Find(kDe
 void FakeDesktop::UserActivates(WindowHandle window) {
   if (!Find(window)) return;
   foreground_ = window;
+  coming_ = 0;
   lastInputOurs_ = false;
   Raise(window);
 }
@@ -218,6 +223,23 @@ void FakeDesktop::RequestForeground(WindowHandle window) {
   log.push_back("set:" + way);
   Node* n = Find(window);
   if (!n || window == kDesktop || !grants.count(way)) return;
+  coming_ = 0;
+  if (foregroundDelayMs > 0) {
+    coming_ = window;
+    comesAt_ = clock_.NowMs() + foregroundDelayMs;
+    return;
+  }
+  ComeToFront(window);
+}
+
+void FakeDesktop::Passed(std::uint64_t now) {
+  if (coming_ == 0 || now < comesAt_) return;
+  WindowHandle window = coming_;
+  coming_ = 0;
+  ComeToFront(window);
+}
+
+void FakeDesktop::ComeToFront(WindowHandle window) {
   foreground_ = TopLevelOf(window);
   Raise(window);
   // An owned window that comes to the front is its root owner's last active
@@ -241,7 +263,5 @@ void FakeDesktop::InjectNeutralInput() {
   log.push_back("input");
   lastInputOurs_ = true;
 }
-
-bool FakeDesktop::WaitUntil(const std::function<bool()>& done, int) { return done(); }
 
 }  // namespace rt::fake

@@ -8,7 +8,10 @@
 // lock as the Windows backend does (platform/foreground_lock.h): the lock
 // grants a request in the ways a test allows (plain, while attached to the
 // foreground thread's input, after this program's own input) and refuses it
-// otherwise. The calls that matter to the lock are logged in order.
+// otherwise. The calls that matter to the lock are logged in order. A
+// granted request may take a while to show (a window manager that takes its
+// time): it runs on virtual time (fake_clock.h), so waiting for it costs no
+// real time.
 #pragma once
 
 #include <map>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "platform/activation.h"
+#include "platform/fake/fake_clock.h"
 #include "platform/foreground_lock.h"
 #include "platform/text.h"
 
@@ -53,11 +57,15 @@ inline constexpr const char* kPlain = "plain";    // a plain request
 inline constexpr const char* kAttach = "attach";  // while attached to the foreground thread's input
 inline constexpr const char* kInput = "input";    // after this program's own neutral input
 
-class FakeDesktop : public WindowActivation, private ForegroundLock {
+class FakeDesktop : public WindowActivation, private ForegroundLock, private FakeClock::Watcher {
  public:
   static constexpr WindowHandle kDesktop = 1;
 
-  FakeDesktop();
+  // On a clock of its own unless given one to share.
+  explicit FakeDesktop(FakeClock* clock = nullptr);
+  ~FakeDesktop() override;
+  FakeDesktop(const FakeDesktop&) = delete;
+  FakeDesktop& operator=(const FakeDesktop&) = delete;
 
   // A top-level window, below those added before it (so that a test lists
   // its windows topmost first), or directly above its owner when it has one.
@@ -83,6 +91,9 @@ class FakeDesktop : public WindowActivation, private ForegroundLock {
   // SetForeground answers yes whatever came of it, as Windows' own request
   // may.
   bool claimsSuccess = false;
+  // A granted request shows in Foreground this long after it was made (a
+  // later granted request, or the user's click, replaces one on its way).
+  std::uint64_t foregroundDelayMs = 0;
   // The lock's side of the desktop, for tests of the way round it.
   ForegroundLock& Lock() { return *this; }
   // "set:<way>" for each SetForeground, "attach", "detach", "input",
@@ -110,13 +121,15 @@ class FakeDesktop : public WindowActivation, private ForegroundLock {
   WindowHandle Foreground() override { return foreground_; }
   bool SetForeground(WindowHandle window) override;
   void BringToTop(WindowHandle window) override;
-  // Nothing here changes by itself: the condition holds now or never.
-  bool WaitUntil(const std::function<bool()>& done, int milliseconds) override;
+  Clock& Time() override { return clock_; }
 
  private:
   void RequestForeground(WindowHandle window) override;
   bool AttachToForeground(WindowHandle foreground, bool attach) override;
   void InjectNeutralInput() override;
+  void Passed(std::uint64_t now) override;
+  // The window comes to the front now.
+  void ComeToFront(WindowHandle window);
 
   struct Node {
     FakeWindow window;
@@ -132,10 +145,15 @@ class FakeDesktop : public WindowActivation, private ForegroundLock {
   void Raise(WindowHandle window);
   WindowHandle TopLevelOf(WindowHandle window);
 
+  FakeClock ownClock_;
+  FakeClock& clock_;
   std::map<WindowHandle, Node> nodes_;
   WindowHandle next_ = 2;
   WindowHandle foreground_ = 0;
   bool lastInputOurs_ = false;
+  // A granted request on its way, and when it shows.
+  WindowHandle coming_ = 0;
+  std::uint64_t comesAt_ = 0;
 };
 
 }  // namespace rt::fake

@@ -93,7 +93,12 @@ bool AsModifier(const InputEvent& e, Modifier& m) {
 
 }  // namespace
 
-FakeKeyboard::FakeKeyboard(const KeyboardLayout& layout) : layout_(layout) {}
+FakeKeyboard::FakeKeyboard(const KeyboardLayout& layout, FakeClock* clock)
+    : clock(clock ? *clock : ownClock_), layout_(layout) {
+  this->clock.Watch(*this);
+}
+
+FakeKeyboard::~FakeKeyboard() { clock.Unwatch(*this); }
 
 KeyOutput FakeKeyboard::Translate(std::uint16_t vk, bool shift) {
   if (vk == 0x09) return {u"\t", false};
@@ -185,8 +190,7 @@ TargetKey FakeKeyboard::ReadKey(std::uint16_t vk) {
   return otherKeysDown_.count(vk) ? TargetKey::Down : TargetKey::Up;
 }
 
-void FakeKeyboard::Nap() {
-  ++now;
+void FakeKeyboard::Passed(std::uint64_t now) {
   if (focusBackAfterMs >= 0 && focus != KeyFocus{kTargetWindow, kTargetProgram} && !gone_ &&
       now - movedAt_ >= static_cast<std::uint64_t>(focusBackAfterMs)) {
     focus = {kTargetWindow, kTargetProgram};
@@ -213,7 +217,7 @@ void FakeKeyboard::Nap() {
 }
 
 void FakeKeyboard::Drain() {
-  while (!queue.empty() && !hung) Nap();
+  while (!queue.empty() && !hung) clock.Advance(1);
 }
 
 std::vector<std::string> FakeKeyboard::KeysDown() const {

@@ -3,7 +3,9 @@
 // Caps Lock shifts), the system's key state with left and right modifiers
 // told apart as Windows tells them apart (Ctrl and Alt by the extended-key
 // flag, Shift by its scan code), and a target that reads the injected events
-// at its own pace and turns them into text as a real program does.
+// at its own pace and turns them into text as a real program does. The
+// target reads as virtual time passes (fake_clock.h): readPerMs events in
+// each millisecond that the typer sleeps or a test lets pass.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_clock.h"
 #include "platform/key_typer.h"
 
 namespace rt::fake {
@@ -50,9 +53,13 @@ std::vector<const KeyboardLayout*> AllLayouts();
 // The physical keys that modifiers are, as the system's key state has them.
 enum class Modifier { LShift, RShift, LCtrl, RCtrl, LAlt, RAlt, LWin, RWin };
 
-class FakeKeyboard : public KeyboardTarget {
+class FakeKeyboard : public KeyboardTarget, private FakeClock::Watcher {
  public:
-  explicit FakeKeyboard(const KeyboardLayout& layout = UsLayout());
+  // On a clock of its own unless given one to share.
+  explicit FakeKeyboard(const KeyboardLayout& layout = UsLayout(), FakeClock* clock = nullptr);
+  ~FakeKeyboard() override;
+  FakeKeyboard(const FakeKeyboard&) = delete;
+  FakeKeyboard& operator=(const FakeKeyboard&) = delete;
 
   KeyOutput Translate(std::uint16_t vk, bool shift) override;
   KeyOutput TranslateAltGr(std::uint16_t vk, bool shift) override;
@@ -66,8 +73,7 @@ class FakeKeyboard : public KeyboardTarget {
   bool CapsLockKnown() override { return capsLockKnown; }
   std::size_t Inject(const std::vector<InputEvent>& events) override;
   TargetKey ReadKey(std::uint16_t vk) override;
-  std::uint64_t Milliseconds() override { return now; }
-  void Nap() override;
+  Clock& Time() override { return clock; }
   std::size_t ChunkEvents() override { return chunkEvents; }
   std::size_t DeliveryEvents() override { return deliveryEvents ? deliveryEvents : chunkEvents; }
   KeyFocus Focus() override { return focus; }
@@ -83,6 +89,9 @@ class FakeKeyboard : public KeyboardTarget {
   // The target is this window of this program.
   static constexpr WindowHandle kTargetWindow = 1;
   static constexpr std::uint64_t kTargetProgram = 1;
+
+  // The clock the target reads on.
+  FakeClock& clock;
 
   // What arrived in the target.
   ustring text;
@@ -117,7 +126,6 @@ class FakeKeyboard : public KeyboardTarget {
   // What the typer did.
   std::deque<InputEvent> queue;   // sent but not yet read by the target
   int written = 0;                // characters written straight into the console's input
-  std::uint64_t now = 0;
   long injected = 0;
   long read = 0;
   int injectCalls = 0;
@@ -127,8 +135,13 @@ class FakeKeyboard : public KeyboardTarget {
   std::vector<InputEvent> sent;   // every event the system accepted
 
  private:
+  // A millisecond passes: the target reads.
+  void Passed(std::uint64_t now) override;
   void Read(const InputEvent& e);
   void TypeChar(char16_t ch);
+  // The clock when none is shared (`clock` is bound to it before it is
+  // made, and used only after).
+  FakeClock ownClock_;
   bool Stray() const { return focus.window != kTargetWindow && focus.program != kTargetProgram; }
   std::string ModifierPrefix() const;
   bool Has(Modifier m) const { return modifiersDown_.count(m) != 0; }

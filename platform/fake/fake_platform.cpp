@@ -1,6 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/dialog_keys.h"
 #include "platform/activation.h"
@@ -8,6 +9,28 @@
 #include "platform/key_typer.h"
 
 namespace rt::fake {
+
+namespace {
+
+// Counts a call as running for as long as it lives.
+class InCall {
+ public:
+  explicit InCall(int& count) : count_(count) { ++count_; }
+  ~InCall() { --count_; }
+  InCall(const InCall&) = delete;
+  InCall& operator=(const InCall&) = delete;
+
+ private:
+  int& count_;
+};
+
+}  // namespace
+
+FakeSystem::FakeSystem() {
+  clock.onSleep = [this](std::uint64_t ms) {
+    if (inCall_ == 0) calls.push_back({"Sleep", u"", ms});
+  };
+}
 
 std::vector<ustring> FakeSystem::Texts(const std::string& what) const {
   std::vector<ustring> out;
@@ -31,20 +54,20 @@ bool FakeSystem::SetClipboardText(ustring_view text) {
 }
 
 void FakeSystem::SendKeys(ustring_view keys, bool wait) {
+  InCall running(inCall_);
   if (onSendKeys) onSendKeys(keys);
   calls.push_back({"SendKeys", ustring(keys)});
   TypeKeys(keys, keyboard, wait);
 }
 
 void FakeSystem::AppActivate(ustring_view caption) {
+  InCall running(inCall_);
   calls.push_back({"AppActivate", ustring(caption)});
   ActivateWindow(caption, desktop);
 }
 
 // A query, not recorded among the calls.
 bool FakeSystem::AppInFront(ustring_view caption) { return rt::AppInFront(caption, desktop); }
-
-void FakeSystem::Sleep(std::uint32_t milliseconds) { calls.push_back({"Sleep", u"", milliseconds}); }
 
 namespace {
 
@@ -107,8 +130,22 @@ bool FakeBackend::Realise(Form& form) {
   s = FakeFormState{};
   s.realised = true;
   form.AttachPeer(std::make_unique<FakeFormPeer>(*this, form));
-  for (Control* c : form.Controls()) c->AttachPeer(std::make_unique<FakeControlPeer>(*this, *c));
+  for (Control* c : form.Controls()) {
+    if (c->Kind() == ControlKind::Timer && clock_) {
+      c->AttachPeer(std::make_unique<FakeTimerPeer>(*this, static_cast<Timer&>(*c), *clock_));
+    } else {
+      c->AttachPeer(std::make_unique<FakeControlPeer>(*this, *c));
+    }
+  }
   return true;
+}
+
+FakeTimerPeer* FakeBackend::NextTimer() const {
+  FakeTimerPeer* next = nullptr;
+  for (FakeTimerPeer* t : timers_) {
+    if (t->Due() && (!next || *t->Due() < *next->Due())) next = t;
+  }
+  return next;
 }
 
 void FakeBackend::Activate(Form& form) {
@@ -203,6 +240,20 @@ void Tick(App& app, Timer& timer, int count) {
     timer.UserTick();
     app.Idle();
   }
+}
+
+void Wait(App& app, FakeBackend& backend, std::uint64_t ms) {
+  FakeClock* clock = backend.TimerClock();
+  if (!clock) throw std::logic_error("the fake backend has no clock: SetClock first");
+  const std::uint64_t end = clock->NowMs() + ms;
+  while (FakeTimerPeer* next = backend.NextTimer()) {
+    std::uint64_t due = *next->Due();
+    if (due > end) break;
+    if (due > clock->NowMs()) clock->Advance(due - clock->NowMs());
+    next->Wake();
+    app.Idle();
+  }
+  if (clock->NowMs() < end) clock->Advance(end - clock->NowMs());
 }
 
 void Refuse(App& app, Timer& timer, ustring_view reason) {

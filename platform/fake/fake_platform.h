@@ -1,7 +1,10 @@
 // A backend and an operating system without a screen, for tests. Forms and
 // controls get peers that only remember what the program made them show; the
 // system records every call (message boxes, clipboard, activation, keys,
-// sleeps) in order, and works on a fake desktop (fake_desktop.h).
+// sleeps) in order, and works on a fake desktop (fake_desktop.h) and a fake
+// keyboard (fake_keyboard.h) in virtual time (fake_clock.h): the program's
+// pauses and waits cost no real time, and its timers tick as a test lets
+// time pass (Wait below).
 #pragma once
 
 #include <functional>
@@ -10,8 +13,10 @@
 #include <vector>
 
 #include "platform/app.h"
+#include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_keyboard.h"
+#include "platform/fake/fake_timer.h"
 #include "platform/system.h"
 
 namespace rt::fake {
@@ -19,12 +24,21 @@ namespace rt::fake {
 struct Call {
   std::string what;  // "MsgBox", "Clipboard", "SendKeys", "AppActivate", "Sleep"
   ustring text;      // the prompt, the text, the keys, the caption
-  std::uint32_t number = 0;  // Sleep's milliseconds
+  std::uint64_t number = 0;  // Sleep's milliseconds
 };
 
 class FakeSystem : public System {
  public:
+  FakeSystem();
+  FakeSystem(const FakeSystem&) = delete;
+  FakeSystem& operator=(const FakeSystem&) = delete;
+
+  // The program's sleeps outside SendKeys and AppActivate (the pauses of a
+  // send) are calls too ("Sleep"); the waits inside those two are theirs.
   std::vector<Call> calls;
+
+  // The time of the system: of the desktop, the keyboard, the pauses.
+  FakeClock clock;
 
   // Runs while a message box is "open", as a modal loop would run timers.
   std::function<void()> whileMsgBoxOpen;
@@ -37,11 +51,11 @@ class FakeSystem : public System {
 
   // The desktop that AppActivate (through the real activation) and the
   // window walk work on.
-  FakeDesktop desktop;
+  FakeDesktop desktop{&clock};
 
   // The keyboard that SendKeys types on, through the typing engine: what
   // arrived in the focused window is in keyboard.text and keyboard.keys.
-  FakeKeyboard keyboard;
+  FakeKeyboard keyboard{UsLayout(), &clock};
 
   std::vector<ustring> Texts(const std::string& what) const;
 
@@ -50,10 +64,13 @@ class FakeSystem : public System {
   void SendKeys(ustring_view keys, bool wait) override;
   void AppActivate(ustring_view caption) override;
   bool AppInFront(ustring_view caption) override;
-  void Sleep(std::uint32_t milliseconds) override;
+  Clock& Time() override { return clock; }
   WindowQueries& Windows() override { return desktop; }
 
   ustring lastMsgBoxTitle;
+
+ private:
+  int inCall_ = 0;  // SendKeys or AppActivate running
 };
 
 // A form's native state as the fake peer saw it last.
@@ -70,10 +87,15 @@ struct FakeFormState {
 // form (not minimised) activates it and gives the focus to its first control
 // in tab order that takes the focus, as the real system does; when the active
 // form is hidden, the one that was active before it becomes active again.
-// Keys go to the active form only.
+// Keys go to the active form only. Timers tick when a test says so (Tick),
+// and, given the system's clock, on their tick grids as the test lets time
+// pass (Wait).
 class FakeBackend : public Backend {
  public:
   bool Realise(Form& form) override;
+  // The clock the timers of forms realised from now on keep time by.
+  void SetClock(FakeClock& clock) { clock_ = &clock; }
+  FakeClock* TimerClock() const { return clock_; }
   void AllUnloaded() override { quit = true; }
   // Names of forms whose native window the system refuses to create.
   std::vector<std::string> refuseWindows;
@@ -89,6 +111,11 @@ class FakeBackend : public Backend {
   // Called by the form peers.
   void Shown(Form& form);
   void Hidden(const Form& form);
+  // Called by the timer peers.
+  void AddTimer(FakeTimerPeer& timer) { timers_.push_back(&timer); }
+  void RemoveTimer(FakeTimerPeer& timer) { std::erase(timers_, &timer); }
+  // The timer whose wake-up falls due first, or null.
+  FakeTimerPeer* NextTimer() const;
 
   bool quit = false;
   int realiseCount = 0;
@@ -97,6 +124,8 @@ class FakeBackend : public Backend {
   std::map<const Form*, FakeFormState> forms_;
   // Forms in the order they were last activated, the active one last.
   std::vector<Form*> activation_;
+  FakeClock* clock_ = nullptr;
+  std::vector<FakeTimerPeer*> timers_;
 };
 
 // What a user does to the controls, each followed by the message loop's idle
@@ -108,6 +137,11 @@ void Click(App& app, CommandButton& button);
 void Click(App& app, CheckBox& box);
 void Click(App& app, OptionButton& button);
 void Tick(App& app, Timer& timer, int count = 1);
+// The message loop idles while `ms` milliseconds pass on the backend's
+// clock: each timer wake-up that falls due fires at its time (a late one at
+// once), each followed by the idle step. A tick that sleeps (a send's
+// pauses) moves the clock on by itself.
+void Wait(App& app, FakeBackend& backend, std::uint64_t ms);
 // The system refuses to run the timer, for that reason.
 void Refuse(App& app, Timer& timer, ustring_view reason);
 // Keys as the keyboard delivers them: to the active form, with the focus on

@@ -10,9 +10,12 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "platform/posix/posix_clock.h"
 
 extern char** environ;
 
@@ -20,32 +23,27 @@ namespace rt::posix {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The handshake's bytes: the holder's "ready", the program's "stay".
 constexpr char kReady = 'r';
 constexpr char kStay = 's';
 // A payload larger than this is not the program's: the holder refuses it.
 constexpr std::uint64_t kMostPayload = std::uint64_t{1} << 30;
 
-int MillisecondsLeft(Clock::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left <= 0 ? 0 : left > 60000 ? 60000 : static_cast<int>(left);
-}
+int MillisecondsLeft(const Deadline& deadline) { return static_cast<int>(std::min<std::uint64_t>(deadline.LeftMs(), 60000)); }
 
 // Waits until `fd` is ready for `events`; false at the deadline.
-bool AwaitFd(int fd, short events, Clock::time_point deadline) {
+bool AwaitFd(int fd, short events, const Deadline& deadline) {
   for (;;) {
     pollfd p{fd, events, 0};
     int n = poll(&p, 1, MillisecondsLeft(deadline));
     if (n > 0) return true;
-    if (n == 0 && Clock::now() >= deadline) return false;
+    if (n == 0 && deadline.Passed()) return false;
     if (n < 0 && errno != EINTR) return false;
   }
 }
 
 // Writes everything to a non-blocking descriptor before the deadline.
-bool WriteBefore(int fd, const char* data, std::size_t size, Clock::time_point deadline) {
+bool WriteBefore(int fd, const char* data, std::size_t size, const Deadline& deadline) {
   while (size > 0) {
     ssize_t n = write(fd, data, size);
     if (n > 0) {
@@ -145,7 +143,7 @@ std::string ExecutablePath() {
 }
 
 bool StartHolder(const HolderStart& start, std::string_view payload) {
-  const Clock::time_point deadline = Clock::now() + start.limit;
+  const Deadline deadline(MonotonicClock(), static_cast<std::uint64_t>(std::max<std::int64_t>(0, start.limit.count())));
   // The running file itself, even when a package upgrade has deleted or
   // replaced it since the program started.
   const char* file = start.executable.empty() ? "/proc/self/exe" : start.executable.c_str();

@@ -1,10 +1,10 @@
 #include "platform/qt/timer_peer.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <climits>
 
+#include "platform/posix/posix_clock.h"
 #include "platform/qt/form_window.h"
 #include "platform/tick_grid.h"
 
@@ -12,12 +12,12 @@ namespace rt::qt {
 
 namespace {
 
-// The grid keeps the time; Qt only gives the wake-ups.
+// The grid keeps the time, on the monotonic clock that Qt's timers keep
+// too; Qt only gives the wake-ups.
 class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
  public:
   TimerPeer(FormWindow& owner, Timer& timer)
-      : ControlWidgetPeer(owner, timer), timer_(timer), grid_([this] { return Now(); }, *this, 1) {
-    clock_.start();
+      : ControlWidgetPeer(owner, timer), timer_(timer), made_(clock_.NowMs()), grid_(clock_, *this, 1) {
     wake_.setSingleShot(true);
     wake_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] {
@@ -37,7 +37,7 @@ class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
       // compositor maps after the first tick would take the focus from the
       // target that tick activated. A form that takes longer than
       // kScreenWaitMs to show does not hold its timer up any longer.
-      if (!running_ && owner_.AwaitingScreen() && clock_.elapsed() < kScreenWaitMs) {
+      if (!running_ && owner_.AwaitingScreen() && clock_.NowMs() - made_ < kScreenWaitMs) {
         pending_.start(kScreenPollMs);
         return;
       }
@@ -50,17 +50,17 @@ class TimerPeer : public ControlWidgetPeer, private TickGrid::Alarm {
   }
 
  private:
-  std::uint64_t Now() const { return static_cast<std::uint64_t>(clock_.elapsed()); }
   bool Set(std::uint64_t delayMs) override {
     wake_.start(static_cast<int>(std::min<std::uint64_t>(delayMs, INT_MAX)));
     return true;
   }
   void Cancel() override { wake_.stop(); }
 
-  static constexpr int kScreenWaitMs = 3000;
+  static constexpr std::uint64_t kScreenWaitMs = 3000;
   static constexpr int kScreenPollMs = 20;
   Timer& timer_;
-  QElapsedTimer clock_;
+  Clock& clock_ = posix::MonotonicClock();
+  std::uint64_t made_;
   QTimer wake_;
   QTimer pending_;
   bool running_ = false;

@@ -3,8 +3,11 @@
 #include <poll.h>
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <climits>
+
+#include "platform/posix/posix_clock.h"
 
 namespace rt::wayland {
 
@@ -14,9 +17,14 @@ const wl_registry_listener kRegistryListener = {&Connection::OnGlobal, &Connecti
 
 }  // namespace
 
-std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+std::uint64_t ConnectionClock::NowMs() { return posix::MonotonicClock().NowMs(); }
+
+void ConnectionClock::Sleep(std::uint64_t ms) {
+  if (connection_ && !connection_->Broken() &&
+      connection_->Dispatch(static_cast<int>(std::min<std::uint64_t>(ms, INT_MAX)))) {
+    return;
+  }
+  posix::MonotonicClock().Sleep(ms);
 }
 
 void Connection::OnGlobal(void* data, wl_registry*, std::uint32_t name, const char* interface, std::uint32_t version) {
@@ -126,10 +134,8 @@ bool Connection::Roundtrip(int milliseconds) {
   static const wl_callback_listener listener = {
       [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
   wl_callback_add_listener(callback, &listener, &done);
-  std::uint64_t end = NowMs() + static_cast<std::uint64_t>(milliseconds);
-  while (!done) {
-    std::uint64_t now = NowMs();
-    if (now >= end || !Dispatch(static_cast<int>(end - now))) break;
+  Deadline end(Time(), static_cast<std::uint64_t>(std::max(0, milliseconds)));
+  while (!done && !end.Passed() && Dispatch(static_cast<int>(end.LeftMs()))) {
   }
   wl_callback_destroy(callback);
   return done;

@@ -1,7 +1,8 @@
 // A connection of the program's own to the Wayland compositor, apart from
 // the toolkit's: the globals the system services need (the seat, the
-// virtual keyboard manager, the toplevel list, the clipboard manager), and
-// waits that read and dispatch the compositor's events under a time limit.
+// virtual keyboard manager, the toplevel list, the clipboard manager), waits
+// that read and dispatch the compositor's events under a time limit, and the
+// clock of the services on it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/clock.h"
 
 struct wl_display;
 struct wl_registry;
@@ -26,6 +29,23 @@ inline constexpr Protocol kVirtualKeyboard{"zwp_virtual_keyboard_manager_v1", "t
 inline constexpr Protocol kToplevels{"zwlr_foreign_toplevel_management_v1",
                                      "the window list and bringing a window to the front"};
 inline constexpr Protocol kDataControl{"zwlr_data_control_manager_v1", "the clipboard"};
+
+class Connection;
+
+// The clock of the Wayland services (platform/clock.h): the POSIX clock's
+// time, and sleeps that read and dispatch the connection's events
+// meanwhile (the compositor disconnects a client that leaves its events
+// unread for long), returning once some have come. Without a connection, or
+// on a broken one, a plain sleep.
+class ConnectionClock : public Clock {
+ public:
+  explicit ConnectionClock(Connection* connection) : connection_(connection) {}
+  std::uint64_t NowMs() override;
+  void Sleep(std::uint64_t ms) override;
+
+ private:
+  Connection* connection_;
+};
 
 class Connection {
  public:
@@ -56,6 +76,8 @@ class Connection {
   // before it (and sent the events they caused), within `milliseconds`.
   bool Roundtrip(int milliseconds = 10000);
   bool Broken() const { return broken_; }
+  // The clock whose sleeps read this connection.
+  Clock& Time() { return clock_; }
 
   struct Global {
     std::uint32_t name;
@@ -76,9 +98,7 @@ class Connection {
   wl_seat* seat_ = nullptr;
   std::vector<Global> globals_;
   bool broken_ = false;
+  ConnectionClock clock_{this};
 };
-
-// A monotonic clock in milliseconds.
-std::uint64_t NowMs();
 
 }  // namespace rt::wayland

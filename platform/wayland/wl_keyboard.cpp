@@ -23,7 +23,8 @@ constexpr int kFlushEvery = 64;
 volatile std::sig_atomic_t g_signal = 0;
 void OnSignal(int sig) { g_signal = sig; }
 
-std::uint32_t Time() { return static_cast<std::uint32_t>(NowMs()); }
+// The time stamp of a key event: the clock's milliseconds, wrapped.
+std::uint32_t Stamp(Clock& clock) { return static_cast<std::uint32_t>(clock.NowMs()); }
 
 // The characters of a text, surrogate pairs combined.
 std::vector<char32_t> Characters(ustring_view text) {
@@ -53,7 +54,7 @@ WaylandKeyboard::WaylandKeyboard(Connection& connection, WaylandWindows* windows
     keyboard_ = nullptr;
     return;
   }
-  readyAt_ = NowMs() + static_cast<std::uint64_t>(options_.readyMs);
+  readyAt_ = Time().NowMs() + static_cast<std::uint64_t>(options_.readyMs);
 }
 
 WaylandKeyboard::~WaylandKeyboard() {
@@ -98,7 +99,7 @@ void WaylandKeyboard::Queued() {
 }
 
 void WaylandKeyboard::Key(int keycode, bool down) {
-  zwp_virtual_keyboard_v1_key(keyboard_, Time(), static_cast<std::uint32_t>(keycode - 8),
+  zwp_virtual_keyboard_v1_key(keyboard_, Stamp(Time()), static_cast<std::uint32_t>(keycode - 8),
                               down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
   ++paceEvents_;
   auto it = std::find(pressed_.begin(), pressed_.end(), keycode);
@@ -131,8 +132,9 @@ void WaylandKeyboard::Prepare(const std::vector<InputEvent>& events) {
   std::vector<char32_t> wanted = Characters(units);
   if (wanted.size() > keymap_.Capacity()) wanted.resize(keymap_.Capacity());
   if (keymap_.Hold(wanted)) Upload();
-  while (NowMs() < readyAt_ && connection_.Dispatch(static_cast<int>(readyAt_ - NowMs()))) {
-  }
+  // Reading the compositor's events meanwhile.
+  std::uint64_t now = Time().NowMs();
+  if (now < readyAt_) Pause(Time(), readyAt_ - now);
 }
 
 KeyOutput WaylandKeyboard::Translate(std::uint16_t vk, bool shift) {
@@ -212,7 +214,7 @@ TargetKey WaylandKeyboard::ReadKey(std::uint16_t vk) {
       synced_ = true;
     }
     // The target has had time to read what was sent at the pace.
-    std::uint64_t now = NowMs();
+    std::uint64_t now = Time().NowMs();
     std::uint64_t due = paceFrom_ + paceEvents_ * 1000 / static_cast<std::uint64_t>(std::max(1, options_.eventsPerSecond));
     if (now < due) return markerRead_ ? TargetKey::Down : TargetKey::Up;
     paceFrom_ = now;
@@ -222,8 +224,6 @@ TargetKey WaylandKeyboard::ReadKey(std::uint16_t vk) {
   }
   return markerRead_ ? TargetKey::Down : TargetKey::Up;
 }
-
-void WaylandKeyboard::Nap() { connection_.Dispatch(1); }
 
 KeyFocus WaylandKeyboard::Focus() {
   if (!windows_ || !windows_->Available()) return {};

@@ -80,8 +80,7 @@ class WaylandKeyboard : public KeyboardTarget {
   bool CapsLockOn() override { return false; }
   std::size_t Inject(const std::vector<InputEvent>& events) override;
   TargetKey ReadKey(std::uint16_t vk) override;
-  std::uint64_t Milliseconds() override { return NowMs(); }
-  void Nap() override;
+  Clock& Time() override { return connection_.Time(); }
   std::size_t ChunkEvents() override { return options_.chunkEvents; }
   std::size_t DeliveryEvents() override { return options_.deliveryEvents; }
   KeyFocus Focus() override;

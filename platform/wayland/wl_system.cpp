@@ -1,9 +1,8 @@
 #include "platform/wayland/wl_system.h"
 
-#include <time.h>
-
 #include "platform/activation.h"
 #include "platform/errors.h"
+#include "platform/posix/posix_clock.h"
 #include "platform/wayland/wl_clipboard.h"
 #include "platform/wayland/wl_keyboard.h"
 #include "platform/wayland/wl_windows.h"
@@ -45,17 +44,7 @@ bool WaylandSystem::AppInFront(ustring_view caption) {
   return windows_ && windows_->Available() && rt::AppInFront(caption, *windows_);
 }
 
-void WaylandSystem::Sleep(std::uint32_t milliseconds) {
-  std::uint64_t end = NowMs() + milliseconds;
-  for (std::uint64_t now = NowMs(); now < end; now = NowMs()) {
-    if (!connection_ || !connection_->Dispatch(static_cast<int>(end - now))) {
-      // Nothing to read from: a plain wait.
-      struct timespec rest {static_cast<time_t>((end - now) / 1000), static_cast<long>((end - now) % 1000) * 1000000};
-      nanosleep(&rest, nullptr);
-      break;
-    }
-  }
-}
+Clock& WaylandSystem::Time() { return connection_ ? connection_->Time() : posix::MonotonicClock(); }
 
 WindowQueries& WaylandSystem::Windows() {
   if (!windows_) throw RuntimeError(ErrorCode::NotFound, "no Wayland compositor");

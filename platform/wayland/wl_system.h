@@ -34,7 +34,7 @@ class WaylandSystem : public System {
   void AppActivate(ustring_view caption) override;
   bool AppInFront(ustring_view caption) override;
   // Reads the compositor's events while it sleeps.
-  void Sleep(std::uint32_t milliseconds) override;
+  Clock& Time() override;
   WindowQueries& Windows() override;
 
   // The connection, for the toolkit's event loop to watch: Dispatch() reads

@@ -170,7 +170,7 @@ void WaylandWindows::Restore(WindowHandle window) {
   if (!t || t->closed) return;
   zwlr_foreign_toplevel_handle_v1_unset_minimized(t->handle);
   connection_.Flush();
-  WaitUntil([&] { return !IsMinimized(window); }, 1000);
+  WaitUntil(Time(), [&] { return !IsMinimized(window); }, 1000);
 }
 
 WindowHandle WaylandWindows::Foreground() {
@@ -187,16 +187,6 @@ bool WaylandWindows::SetForeground(WindowHandle window) {
   if (!t || t->closed || !connection_.Seat()) return false;
   zwlr_foreign_toplevel_handle_v1_activate(t->handle, connection_.Seat());
   return connection_.Flush();
-}
-
-bool WaylandWindows::WaitUntil(const std::function<bool()>& done, int milliseconds) {
-  std::uint64_t end = NowMs() + static_cast<std::uint64_t>(milliseconds);
-  for (;;) {
-    if (done()) return true;
-    std::uint64_t now = NowMs();
-    if (now >= end) return false;
-    if (!connection_.Dispatch(static_cast<int>(std::min<std::uint64_t>(end - now, 5)))) return done();
-  }
 }
 
 KeyFocus WaylandWindows::Focus() {

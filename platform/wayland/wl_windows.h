@@ -64,9 +64,9 @@ class WaylandWindows : public WindowActivation {
   bool SetForeground(WindowHandle window) override;
   // The compositor acts on the request when it next runs, and the client
   // then redraws: seconds on a loaded machine.
-  int SettleMs() override { return 3000; }
+  std::uint64_t SettleMs() override { return 3000; }
   void BringToTop(WindowHandle) override {}
-  bool WaitUntil(const std::function<bool()>& done, int milliseconds) override;
+  Clock& Time() override { return connection_.Time(); }
 
   // Where keys go now: the activated window, and as its program the root of
   // its chain of parents (a dialog belongs with its main window).

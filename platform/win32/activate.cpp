@@ -1,13 +1,12 @@
 // Activating a window on Windows.
 #include <algorithm>
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "platform/activation.h"
 #include "platform/foreground_lock.h"
 #include "platform/key_typer.h"
 #include "platform/win32/system.h"
+#include "platform/win32/system_clock.h"
 
 namespace rt::win32 {
 
@@ -32,7 +31,7 @@ class Win32Windows : public Win32WindowQueries, private ForegroundLock {
   void Restore(WindowHandle window) override {
     // Asynchronous, so that a target that stops answering cannot block us.
     ShowWindowAsync(H(window), SW_RESTORE);
-    WaitUntil([&] { return !IsIconic(H(window)); }, 1000);
+    WaitUntil(Time(), [&] { return !IsIconic(H(window)); }, 1000);
   }
 
   bool IsHung(WindowHandle window) override {
@@ -47,14 +46,7 @@ class Win32Windows : public Win32WindowQueries, private ForegroundLock {
 
   void BringToTop(WindowHandle window) override { BringWindowToTop(H(window)); }
 
-  bool WaitUntil(const std::function<bool()>& done, int milliseconds) override {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    for (;;) {
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() >= end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
+  Clock& Time() override { return SystemClock(); }
 
  private:
   void RequestForeground(WindowHandle window) override { SetForegroundWindow(H(window)); }

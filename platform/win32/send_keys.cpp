@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/key_typer.h"
+#include "platform/win32/system_clock.h"
 
 namespace rt::win32 {
 
@@ -181,9 +182,7 @@ class Win32Keyboard : public KeyboardTarget {
     return GetKeyState(vk) < 0 ? TargetKey::Down : TargetKey::Up;
   }
 
-  std::uint64_t Milliseconds() override { return GetTickCount64(); }
-
-  void Nap() override { ::Sleep(1); }
+  Clock& Time() override { return SystemClock(); }
 
   KeyFocus Focus() override {
     HWND foreground = GetForegroundWindow();

@@ -9,6 +9,7 @@
 #include "platform/errors.h"
 #include "platform/win32/native_text.h"
 #include "platform/win32/optional_functions.h"
+#include "platform/win32/system_clock.h"
 
 namespace rt::win32 {
 
@@ -48,12 +49,7 @@ void Win32System::MsgBox(ustring_view prompt, ustring_view title) {
 
 bool Win32System::SetClipboardText(ustring_view text) {
   // Another program may hold the clipboard open for a moment: retry briefly.
-  bool opened = false;
-  for (int attempt = 0; attempt < 20 && !opened; ++attempt) {
-    opened = OpenClipboard(clipboardOwner_) != 0;
-    if (!opened) ::Sleep(25);
-  }
-  if (!opened) return false;
+  if (!WaitUntil(SystemClock(), [&] { return OpenClipboard(clipboardOwner_) != 0; }, 500, 25)) return false;
   bool ok = EmptyClipboard() != 0;
   if (ok) {
     std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
@@ -75,7 +71,7 @@ bool Win32System::SetClipboardText(ustring_view text) {
   return ok;
 }
 
-void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+Clock& Win32System::Time() { return SystemClock(); }
 
 WindowHandle Win32WindowQueries::Desktop() { return W(::GetDesktopWindow()); }
 // The desktop's children come from one listing (EnumWindows, one request to

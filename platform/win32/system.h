@@ -49,7 +49,7 @@ class Win32System : public System {
   void SendKeys(ustring_view keys, bool wait) override;
   void AppActivate(ustring_view caption) override;
   bool AppInFront(ustring_view caption) override;
-  void Sleep(std::uint32_t milliseconds) override;
+  Clock& Time() override;
   WindowQueries& Windows() override { return *windows_; }
 
  private:

@@ -4,6 +4,7 @@
 
 #include "platform/win32/form_window.h"
 #include "platform/win32/peers.h"
+#include "platform/win32/system_clock.h"
 
 namespace rt::win32 {
 
@@ -11,21 +12,10 @@ namespace {
 
 constexpr UINT_PTR kTimerBase = 0x7000;
 
-std::uint64_t NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<std::uint64_t>(now.QuadPart) * 1000u / static_cast<std::uint64_t>(frequency.QuadPart);
-}
-
 }  // namespace
 
 TimerWindow::TimerWindow(FormWindow& owner, Timer& timer)
-    : owner_(owner), timer_(timer), id_(kTimerBase + static_cast<UINT_PTR>(timer.Id())), grid_(NowMs, *this, USER_TIMER_MINIMUM) {
+    : owner_(owner), timer_(timer), id_(kTimerBase + static_cast<UINT_PTR>(timer.Id())), grid_(SystemClock(), *this, USER_TIMER_MINIMUM) {
   owner_.AddTimer(this);
   Sync(Property::TimerState);
 }

@@ -11,13 +11,12 @@
 
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <map>
 #include <set>
-#include <thread>
 
+#include "platform/posix/posix_clock.h"
 #include "platform/x11/bound_keys.h"
 #include "platform/x11/read_barrier.h"
 #include "platform/x11/x11_errors.h"
@@ -81,10 +80,7 @@ void PutBack(Display* display, const Record& r, bool afterDeath) {
   // until its connection is closed; what they press or bind must not come
   // after the cleanup.
   if (afterDeath) {
-    std::uint64_t start = NowMs();
-    while (WindowExists(display, r.owner) && NowMs() - start < kConnectionCloseMs) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    WaitUntil(posix::MonotonicClock(), [&] { return !WindowExists(display, r.owner); }, kConnectionCloseMs, 20);
   }
   // A release of a key that is not down on the XTest keyboard is dropped by
   // the server.

@@ -1,8 +1,8 @@
 #include "platform/x11/read_barrier.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
+
+#include "platform/posix/posix_clock.h"
 
 namespace rt::x11 {
 
@@ -22,13 +22,9 @@ long g_lastPing = 0x5EED0000;
 
 }  // namespace
 
-std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
-}
-
 ReadBarrier::ReadBarrier(Display* display, const BarrierTimes& times, std::function<void()> pump)
     : display_(display),
+      clock_(posix::MonotonicClock()),
       times_(times),
       pump_(std::move(pump)),
       wmProtocols_(XInternAtom(display, "WM_PROTOCOLS", False)),
@@ -45,10 +41,13 @@ void ReadBarrier::SetPingWindow(Window window) {
 void ReadBarrier::Introduce() {
   if (!pingWindow_ || answered_) return;
   SendPing();
-  while (pingId_ && NowMs() - pingAt_ <= kPingAnswerMs) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    pump_();
-  }
+  WaitUntil(
+      clock_,
+      [&] {
+        pump_();
+        return pingId_ == 0;
+      },
+      kPingAnswerMs, 1);
 }
 
 bool ReadBarrier::OnEvent(const XEvent& event) {
@@ -66,7 +65,7 @@ bool ReadBarrier::OnEvent(const XEvent& event) {
 std::uint64_t ReadBarrier::ReadBy(int guardMs) const {
   std::uint64_t upTo = readUpTo_;
   if (pingWindow_) return upTo;
-  std::uint64_t now = NowMs();
+  std::uint64_t now = clock_.NowMs();
   for (const Synced& p : synced_) {
     if (now - p.atMs >= static_cast<std::uint64_t>(guardMs)) upTo = std::max(upTo, p.upTo);
   }
@@ -83,7 +82,7 @@ void ReadBarrier::SendPing() {
   ev.xclient.data.l[1] = pingId_ = ++g_lastPing;
   ev.xclient.data.l[2] = static_cast<long>(pingWindow_);
   pingCovers_ = sent_;
-  pingAt_ = NowMs();
+  pingAt_ = clock_.NowMs();
   XSendEvent(display_, pingWindow_, False, NoEventMask, &ev);
   XFlush(display_);
 }
@@ -99,7 +98,7 @@ bool ReadBarrier::Poll(std::uint64_t want, int guardMs) {
     // as one without: the guess takes over, counted from now. One that has
     // answered before is only busy (or stopped): it is waited for, up to the
     // caller's limit, as the guess would be wrong about it.
-    if (!pingId_ || answered_ || NowMs() - pingAt_ <= kPingAnswerMs) return false;
+    if (!pingId_ || answered_ || clock_.NowMs() - pingAt_ <= kPingAnswerMs) return false;
     silent_.push_back(pingWindow_);
     pingWindow_ = 0;
     pingId_ = 0;
@@ -110,10 +109,10 @@ bool ReadBarrier::Poll(std::uint64_t want, int guardMs) {
   if (synced_.empty() || synced_.back().upTo < sent_) {
     XSync(display_, False);
     pump_();
-    synced_.push_back({sent_, NowMs()});
+    synced_.push_back({sent_, clock_.NowMs()});
     // An older point is worth nothing once a newer one has passed the
     // longest guard.
-    std::uint64_t now = NowMs();
+    std::uint64_t now = clock_.NowMs();
     std::size_t keep = 0;
     for (std::size_t i = 0; i < synced_.size(); ++i) {
       if (now - synced_[i].atMs >= static_cast<std::uint64_t>(LongestGuard())) keep = i;
@@ -124,12 +123,16 @@ bool ReadBarrier::Poll(std::uint64_t want, int guardMs) {
 }
 
 bool ReadBarrier::Wait(std::uint64_t limitMs, int guardMs, const std::function<bool()>& go) {
-  std::uint64_t want = sent_, start = NowMs();
-  while (!Poll(want, guardMs)) {
-    if (!go() || NowMs() - start > limitMs) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
+  std::uint64_t want = sent_;
+  bool read = false;
+  WaitUntil(
+      clock_,
+      [&] {
+        read = Poll(want, guardMs);
+        return read || !go();
+      },
+      limitMs, 1);
+  return read;
 }
 
 int ReadBarrier::LongestGuard() const { return std::max(times_.guardMs, BindingGuard()); }

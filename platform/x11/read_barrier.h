@@ -18,6 +18,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/clock.h"
+
 namespace rt::x11 {
 
 struct BarrierTimes {
@@ -81,6 +83,7 @@ class ReadBarrier {
   void SendPing();
 
   Display* display_;
+  Clock& clock_;
   BarrierTimes times_;
   std::function<void()> pump_;
   Atom wmProtocols_, netWmPing_;
@@ -104,8 +107,5 @@ class ReadBarrier {
   bool answered_ = false;
   std::vector<Window> silent_;
 };
-
-// A monotonic clock in milliseconds.
-std::uint64_t NowMs();
 
 }  // namespace rt::x11

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/posix/posix_clock.h"
 #include "platform/text.h"
 #include "platform/x11/x11_errors.h"
 
@@ -13,7 +14,7 @@ namespace rt::x11 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+std::uint64_t NowMs() { return posix::MonotonicClock().NowMs(); }
 
 // Server times are 32-bit milliseconds that wrap around.
 bool NotBefore(Time time, Time since) {
@@ -121,8 +122,9 @@ void SelectionServer::Serve() {
     if (!transfers_.empty()) {
       auto next = std::min_element(transfers_.begin(), transfers_.end(),
                                    [](const Transfer& a, const Transfer& b) { return a.deadline < b.deadline; });
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next->deadline - Clock::now()).count();
-      timeout = static_cast<int>(std::clamp<long long>(left + 1, 1, 60000));
+      std::uint64_t now = NowMs();
+      std::uint64_t left = next->deadline > now ? next->deadline - now : 0;
+      timeout = static_cast<int>(std::clamp<std::uint64_t>(left + 1, 1, 60000));
     }
     pollfd p{ConnectionNumber(display_), POLLIN, 0};
     poll(&p, 1, timeout);
@@ -224,7 +226,7 @@ bool SelectionServer::Put(Window requestor, Atom property, Atom type, const std:
     Listen(requestor, false);
     return false;
   }
-  transfers_.push_back({requestor, property, type, &data, 0, Clock::now() + kStall});
+  transfers_.push_back({requestor, property, type, &data, 0, NowMs() + kStallMs});
   return true;
 }
 
@@ -237,7 +239,7 @@ void SelectionServer::Continue(Window requestor, Atom property) {
   XChangeProperty(display_, requestor, property, it->type, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(it->data->data() + it->offset), static_cast<int>(size));
   it->offset += size;
-  it->deadline = Clock::now() + kStall;
+  it->deadline = NowMs() + kStallMs;
   // The empty increment was the last; a requestor that has gone ends its
   // transfer too.
   if (size == 0 || trap.Failed()) Drop(static_cast<std::size_t>(it - transfers_.begin()));
@@ -250,7 +252,7 @@ void SelectionServer::Drop(std::size_t index) {
 }
 
 void SelectionServer::DropExpired() {
-  auto now = Clock::now();
+  std::uint64_t now = NowMs();
   for (std::size_t i = transfers_.size(); i-- > 0;) {
     if (transfers_[i].deadline <= now) Drop(i);
   }

@@ -6,7 +6,6 @@
 #include <wctype.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "platform/x11/x11_errors.h"
 #include "platform/x11/x11_windows.h"
@@ -58,7 +57,7 @@ void X11Windows::Restore(WindowHandle window) {
     XMapRaised(display_, W(window));
     XFlush(display_);
   }
-  WaitUntil([&] { return !IsMinimized(window); }, 1000);
+  WaitUntil(Time(), [&] { return !IsMinimized(window); }, 1000);
 }
 
 bool X11Windows::IsHung(WindowHandle window) {
@@ -77,7 +76,7 @@ bool X11Windows::IsHung(WindowHandle window) {
   // Replies come to the root window, with the structure mask (Qt) or the
   // substructure mask (GTK, Chromium): both are selected while waiting.
   XSelectInput(display_, root_, StructureNotifyMask | SubstructureNotifyMask);
-  Time stamp = ServerTime();
+  ::Time stamp = ServerTime();
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = W(window);
@@ -89,12 +88,13 @@ bool X11Windows::IsHung(WindowHandle window) {
   XSendEvent(display_, W(window), False, NoEventMask, &event);
   XFlush(display_);
   bool answered = WaitUntil(
+      Time(),
       [&] {
         XEvent reply;
         while (XCheckTypedWindowEvent(display_, root_, ClientMessage, &reply)) {
           if (reply.xclient.message_type == names.wmProtocols &&
               static_cast<Atom>(reply.xclient.data.l[0]) == names.netWmPing &&
-              static_cast<Time>(reply.xclient.data.l[1]) == stamp) {
+              static_cast<::Time>(reply.xclient.data.l[1]) == stamp) {
             return true;
           }
         }
@@ -139,7 +139,7 @@ WindowHandle X11Windows::Foreground() {
   return 0;
 }
 
-Time X11Windows::ServerTime() {
+::Time X11Windows::ServerTime() {
   if (!own_) {
     XSetWindowAttributes attributes{};
     own_ = XCreateWindow(display_, root_, -1, -1, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent, 0, &attributes);
@@ -178,7 +178,7 @@ bool X11Windows::SetForeground(WindowHandle window) {
   // First to the window's desktop, as a pager would.
   std::vector<unsigned long> desktop = reader_.Cardinals(W(window), names.netWmDesktop, XA_CARDINAL);
   std::vector<unsigned long> current = reader_.Cardinals(root_, names.netCurrentDesktop, XA_CARDINAL);
-  Time stamp = ServerTime();
+  ::Time stamp = ServerTime();
   if (!desktop.empty() && desktop[0] != 0xFFFFFFFFul && (current.empty() || current[0] != desktop[0])) {
     SendToWindowManager(root_, names.netCurrentDesktop, static_cast<long>(desktop[0]), static_cast<long>(stamp), 0);
   }
@@ -193,15 +193,6 @@ void X11Windows::BringToTop(WindowHandle window) {
   ErrorTrap trap(display_);
   XRaiseWindow(display_, W(window));
   XFlush(display_);
-}
-
-bool X11Windows::WaitUntil(const std::function<bool()>& done, int milliseconds) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  for (;;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
 }
 
 }  // namespace rt::x11

@@ -5,16 +5,15 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/activation.h"
 #include "platform/app.h"
 #include "platform/exit_code.h"
 #include "platform/command_text.h"
 #include "platform/posix/holder_process.h"
+#include "platform/posix/posix_clock.h"
 #include "platform/x11/clipboard_holder.h"
 #include "platform/x11/keyboard_watchdog.h"
 #include "platform/x11/x11_errors.h"
@@ -65,9 +64,7 @@ void X11System::SendKeys(ustring_view keys, bool wait) {
 void X11System::AppActivate(ustring_view caption) { ActivateWindow(caption, *windows_); }
 bool X11System::AppInFront(ustring_view caption) { return rt::AppInFront(caption, *windows_); }
 
-void X11System::Sleep(std::uint32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+Clock& X11System::Time() { return posix::MonotonicClock(); }
 
 std::string ExecutablePath() { return posix::ExecutablePath(); }
 

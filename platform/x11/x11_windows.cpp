@@ -3,6 +3,7 @@
 
 #include <X11/Xatom.h>
 
+#include "platform/posix/posix_clock.h"
 
 namespace rt::x11 {
 
@@ -13,7 +14,7 @@ constexpr long kWmStateIconic = 3;
 // How long the reading of a walk that was left half way keeps answering.
 // A walk that runs to its end stops using it at once; this bounds how old
 // an answer can be when a walk did not.
-constexpr std::chrono::milliseconds kWalkLife{2000};
+constexpr std::uint64_t kWalkLifeMs = 2000;
 
 Window W(WindowHandle handle) { return static_cast<Window>(handle); }
 WindowHandle H(Window window) { return static_cast<WindowHandle>(window); }
@@ -23,8 +24,10 @@ WindowHandle H(Window window) { return static_cast<WindowHandle>(window); }
 X11Windows::X11Windows(Display* display, long ownPid)
     : display_(display), ownPid_(ownPid), root_(DefaultRootWindow(display)), reader_(display, ownPid) {}
 
+Clock& X11Windows::Time() { return posix::MonotonicClock(); }
+
 const DesktopFacts* X11Windows::Walking() {
-  if (walk_ && std::chrono::steady_clock::now() - walkTaken_ > kWalkLife) walk_.reset();
+  if (walk_ && Time().NowMs() - walkTaken_ > kWalkLifeMs) walk_.reset();
   return walk_ ? &*walk_ : nullptr;
 }
 
@@ -66,7 +69,7 @@ WindowHandle X11Windows::FirstChild(WindowHandle window) {
   if (W(window) != root_) return 0;
   walk_ = reader_.ReadDesktop();
   walkModal_ = ModalPopups(*walk_);
-  walkTaken_ = std::chrono::steady_clock::now();
+  walkTaken_ = Time().NowMs();
   if (walk_->clients.empty()) {
     walk_.reset();
     return 0;

@@ -22,7 +22,7 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 
@@ -57,9 +57,9 @@ class X11Windows : public WindowActivation {
   // The window manager acts on the request, and then the client may take
   // the focus itself (WM_TAKE_FOCUS): two programs that each run when they
   // are next scheduled, seconds apart on a loaded machine.
-  int SettleMs() override { return 2000; }
+  std::uint64_t SettleMs() override { return 2000; }
   void BringToTop(WindowHandle window) override;
-  bool WaitUntil(const std::function<bool()>& done, int milliseconds) override;
+  Clock& Time() override;
 
   // Whether a window manager runs (_NET_SUPPORTING_WM_CHECK names a live
   // window).
@@ -75,8 +75,9 @@ class X11Windows : public WindowActivation {
   // _NET_WM_STATE_MODAL, transient for it), the topmost such window.
   std::unordered_map<Window, Window> ModalPopups(const DesktopFacts& desktop) const;
   bool VisibleFacts(const WindowFacts& facts) const;
-  // A server timestamp, from a property change on a window of our own.
-  Time ServerTime();
+  // A server timestamp (X's ::Time, not the clock Time()), from a
+  // property change on a window of our own.
+  ::Time ServerTime();
   // Asks the window manager, by a client message on the root, to act on
   // `about`.
   void SendToWindowManager(Window about, Atom type, long l0, long l1, long l2);
@@ -88,7 +89,7 @@ class X11Windows : public WindowActivation {
   Window own_ = 0;
   std::optional<DesktopFacts> walk_;
   std::unordered_map<Window, Window> walkModal_;  // ModalPopups of walk_
-  std::chrono::steady_clock::time_point walkTaken_;
+  std::uint64_t walkTaken_ = 0;  // by Time()
   WindowFacts fresh_;  // the last window read outside a walk
 };
 

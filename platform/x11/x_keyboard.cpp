@@ -5,11 +5,10 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "platform/errors.h"
+#include "platform/posix/posix_clock.h"
 #include "platform/text.h"
 #include "platform/x11/bound_keys.h"
 #include "platform/x11/keyboard_locks.h"
@@ -138,7 +137,7 @@ void XKeyboard::State::FindSpares() {
 
 bool XKeyboard::State::FocusStaysPut() {
   Pump();
-  if (hold->StaysPut(NowMs())) return true;
+  if (hold->StaysPut(posix::MonotonicClock().NowMs())) return true;
   refusal = "the keyboard focus left the window";
   return false;
 }
@@ -363,9 +362,7 @@ TargetKey XKeyboard::ReadKey(std::uint16_t vk) {
   return s.markerRead ? TargetKey::Down : TargetKey::Up;
 }
 
-std::uint64_t XKeyboard::Milliseconds() { return NowMs(); }
-
-void XKeyboard::Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+Clock& XKeyboard::Time() { return posix::MonotonicClock(); }
 
 std::size_t XKeyboard::ChunkEvents() { return std::max<std::size_t>(1, s_->options.chunkEvents); }
 

@@ -72,8 +72,7 @@ class XKeyboard : public KeyboardTarget {
   void Prepare(const std::vector<InputEvent>& events) override;
   std::size_t Inject(const std::vector<InputEvent>& events) override;
   TargetKey ReadKey(std::uint16_t vk) override;
-  std::uint64_t Milliseconds() override;
-  void Nap() override;
+  Clock& Time() override;
   std::size_t ChunkEvents() override;
   std::size_t DeliveryEvents() override;
   KeyFocus Focus() override;

@@ -45,8 +45,11 @@ using TestBackend = rt::fake::FakeBackend;
 
 // One run of the program on the fake platform.
 struct Harness {
+  // The timers keep the system's time: they tick as Wait lets it pass.
   explicit Harness(rt::ustring command = u"")
-      : app(os, backend, TestInfo(std::move(command))), program(app) {}
+      : app(os, backend, TestInfo(std::move(command))), program(app) {
+    backend.SetClock(os.clock);
+  }
   void Start() {
     program.Start();
     app.Idle();

@@ -13,8 +13,10 @@ namespace {
 // timer, delivered by the thread's loop at the time asked for plus whatever
 // lateness (or, rounded to the system's timer tick, earliness) the system
 // adds. The clock is the loop's own.
-class FakeSystem : public rt::TickGrid::Alarm {
+class FakeSystem : public rt::TickGrid::Alarm, public rt::Clock {
  public:
+  std::uint64_t NowMs() override { return now; }
+  void Sleep(std::uint64_t ms) override { now += ms; }
   bool Set(std::uint64_t delayMs) override {
     delays.push_back(delayMs);
     if (refuse) return false;
@@ -43,7 +45,7 @@ constexpr std::uint64_t kMinimum = 10;
 
 struct Fixture {
   FakeSystem system;
-  rt::TickGrid grid{[this] { return system.now; }, system, kMinimum};
+  rt::TickGrid grid{system, system, kMinimum};
   std::vector<std::uint64_t> ticks;
   std::function<void()> body = [] {};
   std::function<void()> Tick() {

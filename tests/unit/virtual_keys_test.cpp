@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/fake/fake_clock.h"
 #include "platform/key_typer.h"
 #include "platform/virtual_keys.h"
 
@@ -64,8 +65,9 @@ class AskedLayout : public rt::KeyboardTarget {
   bool CapsLockOn() override { return false; }
   std::size_t Inject(const std::vector<rt::InputEvent>& events) override { return events.size(); }
   rt::TargetKey ReadKey(std::uint16_t) override { return rt::TargetKey::Unobservable; }
-  std::uint64_t Milliseconds() override { return 0; }
-  void Nap() override {}
+  rt::Clock& Time() override { return clock; }
+
+  rt::fake::FakeClock clock;
 
   std::vector<std::uint16_t> asked;
 };

@@ -35,12 +35,12 @@ int main() {
   connection->Roundtrip();
   // A keyboard that appears on a seat without one makes clients bind their
   // keyboards afresh: its keys wait until they have (as the program's do).
-  for (std::uint64_t end = NowMs() + 300; NowMs() < end;) connection->Dispatch(static_cast<int>(end - NowMs()));
+  rt::Pause(connection->Time(), 300);
   const std::uint32_t lock = 1u << 1;
   std::uint32_t depressed = 0, locked = 0;
   bool shiftDown = false;
   auto key = [&](int keycode, bool down) {
-    zwp_virtual_keyboard_v1_key(keyboard, static_cast<std::uint32_t>(NowMs()), static_cast<std::uint32_t>(keycode - 8),
+    zwp_virtual_keyboard_v1_key(keyboard, static_cast<std::uint32_t>(connection->Time().NowMs()), static_cast<std::uint32_t>(keycode - 8),
                                 down ? 1 : 0);
   };
   auto mods = [&] { zwp_virtual_keyboard_v1_modifiers(keyboard, depressed, 0, locked, 0); };
