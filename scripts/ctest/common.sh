@@ -66,7 +66,7 @@ write_state() {
 # DISPLAY and returns 0, or returns 1 when there is none (no state, or its
 # Xvfb has ended).
 use_fixture_display() {
-  local file=$1/display.env key value display= xvfb=
+  local file=$1/display.env key value display='' xvfb=''
   [ -f "$file" ] || return 1
   while IFS='=' read -r key value; do
     case $key in

@@ -24,7 +24,7 @@ source "$(dirname "$0")/common.sh"
 
 state=${1:?usage: launch.sh STATE_DIR [options] -- PROGRAM ARGS...}
 shift
-display=0 prefix= loader= attempts=1 fixtures=()
+display=0 prefix='' loader='' attempts=1 fixtures=()
 while [ $# -gt 0 ]; do
   case $1 in
     --display) display=1 ;;

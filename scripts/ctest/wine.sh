@@ -22,7 +22,7 @@ source "$(dirname "$0")/common.sh"
 
 usage() { fail "usage: wine.sh prepare PREFIX LOADER | start STATE_DIR PREFIX LOADER KEEPER | stop STATE_DIR [PREFIX LOADER]"; }
 case ${1:-} in
-  prepare) [ $# -eq 3 ] || usage; state= prefix=$2 loader=$3 ;;
+  prepare) [ $# -eq 3 ] || usage; state='' prefix=$2 loader=$3 ;;
   start) [ $# -eq 5 ] || usage; state=$2 prefix=$3 loader=$4 keeper=$5 ;;
   stop)
     [ $# -eq 4 ] || [ $# -eq 2 ] || usage
@@ -62,7 +62,9 @@ prepare() {
 }
 
 stop() {
-  local WINESERVER_PID KEEPER_PID= PREFIX LOADER
+  # The state file sets PREFIX and LOADER too: kept local, not used here.
+  # shellcheck disable=SC2034
+  local WINESERVER_PID KEEPER_PID='' PREFIX LOADER
   read_state "$state/wine.env" || return 0
   stop_pid "$KEEPER_PID" desktop_keeper
   # Ends the programs of this build's own prefix (those the tests left
