@@ -8,8 +8,11 @@
 #   unit      the native build (the portable code with sanitizers): needs
 #             nothing;
 #   headless  the Linux edition's build, without a display (its forms on
-#             Qt's offscreen platform, its unit tests, its package);
-#   display   the Linux edition's build, on the virtual display;
+#             Qt's offscreen platform);
+#   display   the Linux edition's build, on the virtual display, and its
+#             tests that need no display but run in this stage all the same
+#             (registered with STAGE display: the unit tests, the rounds of
+#             spare keycodes, the package, the include graph);
 #   wayland   the Linux edition's build, on a headless sway (no X display);
 #   wine      a Windows build: its executable inspected, its programs under
 #             Wine on the virtual display (US keyboard layout);
@@ -42,9 +45,10 @@
 #                runtime folder of their own, and no DISPLAY.
 # The tests of one build tree that need any of these form its lane: they
 # take the resource lock <build>.desktop and never run at the same time.
-# Lanes of different build trees (the Linux edition's, a Windows build's
-# under Wine) run beside each other when ctest runs two jobs (-j2, as the
-# preset "plan" does); tests without a fixture fill the gaps.
+# The stages run one after the other (the workflow preset "plan"), so the
+# tests under Wine never run beside the Linux edition's on X11 or sway:
+# under Wine, the foreground and a program's first message come late when
+# the X11 tests run beside them.
 #
 # A new test program joins a stage with one call in tests/CMakeLists.txt:
 #   strumlet_test(PROGRAM my_tests)                   # unit, headless or wine,

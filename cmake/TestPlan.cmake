@@ -3,7 +3,7 @@
 # its own preset in its own tree; its tests are theirs. Each test carries
 # the label of its stage (cmake/StrumletTests.cmake), by which the plan's
 # test presets select it (from the configurations they name), and the
-# workflow preset "plan" runs them all.
+# workflow preset "plan" runs them stage after stage.
 enable_testing()
 
 # The configure presets, in the order they are built; each builds in
@@ -27,8 +27,8 @@ endforeach()
 # The tests ctest reads here are those of the configurations that the test
 # preset names in STRUMLET_PLAN_BUILDS: ctest lists every GoogleTest
 # program it reads (under Wine, seconds each), and a stage need not list the
-# programs of the others. The preset "plan" names them all; their tests'
-# names differ (tests/CMakeLists.txt).
+# programs of the others. The wine and layout stages read both Windows
+# builds, whose tests' names differ (tests/CMakeLists.txt).
 file(WRITE ${CMAKE_BINARY_DIR}/plan_tests.cmake "set(builds \"\$ENV{STRUMLET_PLAN_BUILDS}\")
 if(NOT builds)
   message(FATAL_ERROR \"The plan's tests run by stage: ctest --preset <stage> (ctest --list-presets)\")

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, then runs the test plan, the
 # workflow preset "plan" of CMakePresets.json. It configures and builds the
-# native, Linux, win32 and win64 configurations, then runs every stage's
-# tests in one ctest run, two at a time: the Linux edition's tests on their
-# virtual display and headless sway beside the Windows builds' under Wine on
-# a display of their own, with the tests that need neither in between.
+# native, Linux, win32 and win64 configurations, then runs the stages one
+# after the other, as ctest test presets: the native unit tests, the Linux
+# edition's forms headless, its tests on a virtual display, on a headless
+# sway, and then, alone, the Windows builds' tests under Wine on a display of
+# their own, and their typing tests again under the de and fr layouts. Under
+# Wine the foreground and a program's first message come late when the X11
+# tests run beside them: the Wine stages never do.
 # ctest starts and stops the displays, the sway, the Wine prefix's server and
-# the keyboard layouts itself, as fixtures (cmake/StrumletTests.cmake). The
-# log is build/plan/logs/plan.log; ctest ends it with each label's test time.
+# the keyboard layouts itself, as fixtures (cmake/StrumletTests.cmake). Each
+# stage's log is build/plan/logs/<stage>.log; ctest ends it with each
+# label's test time.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -47,7 +51,7 @@ report() {
   if [ "$rc" -eq 0 ]; then
     stamp "every test passed ($((SECONDS / 60)) min $((SECONDS % 60)) s)"
   else
-    stamp "the test plan failed ($((SECONDS / 60)) min $((SECONDS % 60)) s; log: build/plan/logs/plan.log)"
+    stamp "the test plan failed ($((SECONDS / 60)) min $((SECONDS % 60)) s; logs: build/plan/logs/)"
   fi
 }
 
