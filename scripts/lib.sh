@@ -1,5 +1,6 @@
-# Shared by the project's scripts: the virtual display, the private Wine
-# prefix, and stopping exactly the processes the script started.
+# Shared by the run and benchmark scripts: the virtual display, the private
+# Wine prefix, a headless sway, and stopping exactly the processes the script
+# started. (The tests get theirs from ctest's fixtures: scripts/ctest/.)
 # shellcheck shell=bash
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -79,32 +80,12 @@ run_preset() {
 setup_wine() {
   if ! wine32_runs; then
     # "wine" starts the 32-bit loader first; put a "wine" that starts the
-    # 64-bit one ahead of it on PATH (CMake's test emulator is "wine" too).
+    # 64-bit one ahead of it on PATH (wineboot and the other tools start
+    # "wine-stable").
     local shim="$ROOT/build/wine64-shim"
     mkdir -p "$shim"
-    # wineboot and the other tools start "wine-stable".
     printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/wine-stable"
-    # A test program that ended without a single line of output never
-    # reached its main function (a test program always reports first): Wine
-    # failed to start it, as it now and then does on a loaded machine. Such a
-    # start is tried again, twice at most, and said so on standard error.
-    cat >"$shim/wine" <<'SHIM'
-#!/bin/sh
-case "$1" in
-  *_tests.exe) ;;
-  *) exec /usr/lib/wine/wine64 "$@" ;;
-esac
-out=$(mktemp)
-for attempt in 1 2 3; do
-  /usr/lib/wine/wine64 "$@" >"$out"
-  rc=$?
-  if [ "$rc" -eq 0 ] || [ -s "$out" ]; then break; fi
-  echo "wine: $1 ended with exit code $rc before writing anything (start $attempt of 3)" >&2
-done
-cat "$out"
-rm -f "$out"
-exit "$rc"
-SHIM
+    cp "$shim/wine-stable" "$shim/wine"
     chmod +x "$shim/wine" "$shim/wine-stable"
     case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
     export WINELOADER=/usr/lib/wine/wine64
@@ -140,44 +121,26 @@ SHIM
 
 # --- Wayland: a headless sway ------------------------------------------------
 
-# The unprivileged user that runs the test compositor: sway refuses to run as
-# root.
-SWAY_USER=strumlet-sway
-
-# Starts a headless sway (no screen, no input device, no XWayland) as
-# $SWAY_USER with a runtime folder of its own, and exports WAYLAND_DISPLAY
-# (an absolute path), SWAYSOCK and, for this script's own clients, an
-# XDG_RUNTIME_DIR of theirs. The output is 1280x1024 as the X display's.
+# Starts a headless sway (no screen, no input device, no XWayland) as an
+# unprivileged user, as the tests' fixture does (scripts/ctest/sway.sh), and
+# exports WAYLAND_DISPLAY (an absolute path), SWAYSOCK and, for this
+# script's own clients, an XDG_RUNTIME_DIR of theirs. cleanup stops it.
 start_sway() {
-  if ! id "$SWAY_USER" >/dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$SWAY_USER"
+  local state
+  state=$(mktemp -d /tmp/strumlet-sway-state.XXXXXX)
+  STARTED_DIRS+=("$state")
+  if ! bash "$ROOT/scripts/ctest/sway.sh" start "$state"; then
+    log "sway did not start"
+    return 1
   fi
-  local dir client config
-  dir=$(mktemp -d /tmp/strumlet-sway.XXXXXX)
-  STARTED_DIRS+=("$dir")
-  chown "$SWAY_USER": "$dir"
-  chmod 0700 "$dir"
-  config="$dir/config"
-  cat >"$config" <<'CONF'
-xwayland disable
-output HEADLESS-1 resolution 1280x1024 position 0 0
-default_border normal
-CONF
-  chown "$SWAY_USER": "$config"
-  setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --clear-groups \
-    env -i PATH=/usr/bin:/bin HOME=/nonexistent XDG_RUNTIME_DIR="$dir" WLR_BACKENDS=headless WLR_RENDERER=pixman \
-    WLR_LIBINPUT_NO_DEVICES=1 sway -c "$config" >"$ROOT/build/sway.log" 2>&1 &
-  STARTED_PIDS+=($!)
-  local tries=0 socket=""
-  until socket=$(compgen -G "$dir/sway-ipc.*.sock") && [ -S "$dir/wayland-1" ] &&
-      SWAYSOCK=$socket swaymsg -t get_outputs >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    if [ $tries -gt 300 ]; then log "sway did not start (build/sway.log)"; return 1; fi
-    sleep 0.1
-  done
-  client=$(mktemp -d /tmp/strumlet-wlclient.XXXXXX)
-  STARTED_DIRS+=("$client")
-  chmod 0700 "$client"
-  export WAYLAND_DISPLAY="$dir/wayland-1" SWAYSOCK="$socket" XDG_RUNTIME_DIR="$client"
+  local SWAY_PID RUNTIME_DIR CLIENT_DIR
+  # shellcheck disable=SC1091
+  . "$state/sway.env"
+  STARTED_PIDS+=("$SWAY_PID")
+  STARTED_DIRS+=("$RUNTIME_DIR" "$CLIENT_DIR")
+  set -a
+  # shellcheck disable=SC1091
+  . "$state/sway.test.env"
+  set +a
   log "headless sway: WAYLAND_DISPLAY=$WAYLAND_DISPLAY"
 }

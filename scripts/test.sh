@@ -1,71 +1,67 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every configuration and runs every test:
-# natively (with sanitizers and a short fuzzing run), under Wine, and the
-# Linux edition's, headless and on a virtual display.
+# The test command: installs what is missing, then runs the test plan, the
+# workflow preset "plan" of CMakePresets.json. It configures and builds the
+# native, Linux, win32 and win64 configurations, then runs the stages one
+# after the other, as ctest test presets: the native unit tests, the Linux
+# edition's forms headless, its tests on a virtual display, on a headless
+# sway, and then, alone, the Windows builds' tests under Wine on a display of
+# their own, and their typing tests again under the de and fr layouts. Under
+# Wine the foreground and a program's first message come late when the X11
+# tests run beside them: the Wine stages never do.
+# ctest starts and stops the displays, the sway, the Wine prefix's server and
+# the keyboard layouts itself, as fixtures (cmake/StrumletTests.cmake). Each
+# stage's log is build/plan/logs/<stage>.log; ctest ends it with each
+# label's test time.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh"
-trap cleanup EXIT
-
-bash "$ROOT/scripts/deps.sh"
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 
-# The tests under Wine, on a display of their own: nothing the Linux tests
-# leave behind (the window manager's focus history, a window closing late)
-# reaches them. They run alone: under Wine, the foreground and the first
-# message of a program come late when the X11 tests run beside them.
-wine_stage() {
-  start_display 0
-  setup_wine
-  local preset layout
-  for preset in win32 win64; do
-    if [ "$preset" = win32 ] && ! wine32_runs; then
-      # ctest would start every test program to list its tests, so the check
-      # of the executable runs by itself.
-      log "this kernel does not run 32-bit programs: win32 gets the executable check only"
-      sh "$ROOT/build/win32/inspect_exe.sh"
-      continue
-    fi
-    log "tests under Wine: $preset"
-    ctest --preset "$preset"
-    # The typing tests again under other keyboard layouts. Wine reads the X
-    # layout when each program starts, and every test starts its own.
-    for layout in de fr; do
-      log "typing tests under Wine: $preset, X keyboard layout $layout"
-      setxkbmap "$layout"
-      STRUMLET_LAYOUT=$layout ctest --preset "$preset" -R '^(RealTyping|RealSend\.TheNotation)'
-    done
-    setxkbmap us
+bash scripts/deps.sh
+
+stamp() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*"; }
+
+# Starts of test programs under Wine that were tried again (see
+# scripts/ctest/launch.sh), from this run's logs.
+retries() {
+  local log
+  for log in build/*/fixtures/start-retries.log; do
+    [ -f "$log" ] || continue
+    awk -v since="$started" 'substr($0, 1, 19) >= since' "$log"
   done
 }
-
-# The Wayland edition on a headless sway: its services and the real program
-# against foot, GTK 3 and Qt 6 windows; without DISPLAY, so that the program
-# chooses its backend as on a Wayland desktop without XWayland.
-wayland_stage() {
-  start_sway
-  log "Wayland edition: the services and the program on a headless sway"
-  env -u DISPLAY ctest --preset linux -L wayland
+# A run that was cut short (ctest killed) could not run its fixtures'
+# clean-up: stop what their state files still name, by PID.
+leftovers() {
+  local state
+  for state in build/*/fixtures; do
+    [ -f "$state/wine.env" ] && bash scripts/ctest/wine.sh stop "$state"
+    [ -f "$state/sway.env" ] && bash scripts/ctest/sway.sh stop "$state"
+    [ -f "$state/display.env" ] && bash scripts/ctest/display.sh stop "$state"
+  done
+  return 0
+}
+report() {
+  local rc=$? found
+  leftovers
+  found=$(retries)
+  if [ -n "$found" ]; then
+    stamp "test programs that wrote nothing and were started again:"
+    printf '%s\n' "$found"
+  fi
+  if [ "$rc" -eq 0 ]; then
+    stamp "every test passed ($((SECONDS / 60)) min $((SECONDS % 60)) s)"
+  else
+    stamp "the test plan failed ($((SECONDS / 60)) min $((SECONDS % 60)) s; logs: build/plan/logs/)"
+  fi
 }
 
-for preset in native win32 win64 linux; do
-  log "configure and build: $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+started=$(date '+%F %T')
+SECONDS=0
+trap report EXIT
+stamp "test plan: cmake --workflow --preset plan"
+cmake --workflow --preset plan 2>&1 | while IFS= read -r line; do
+  case $line in
+    "Executing workflow step"*) stamp "$line" ;;
+    *) printf '%s\n' "$line" ;;
+  esac
 done
-
-log "native tests"
-ctest --preset native
-
-# The Linux edition: its forms on the Qt backend, headless; then everything
-# else (the typing, the program and its package) on the virtual display,
-# against real X clients.
-log "Linux edition: the forms on the Qt backend, headless"
-QT_QPA_PLATFORM=offscreen ctest --preset linux -R '^QtForms\.'
-
-start_display 0
-log "Linux edition: typing, the program and its package, on the virtual display"
-ctest --preset linux -E '^QtForms\.' -LE wayland
-
-wayland_stage
-wine_stage
-log "every test passed"

@@ -1,6 +1,6 @@
 // What the real program types into real programs: Notepad and a console,
-// read back the moment the program has ended. The test command runs these
-// under several X keyboard layouts (STRUMLET_LAYOUT names the one in force).
+// read back the moment the program has ended. These run under each X
+// keyboard layout of the test plan (STRUMLET_LAYOUT names the one in force).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,6 +26,21 @@ std::wstring Notation(const std::wstring& text) {
     else keys += c;
   }
   return keys;
+}
+
+TEST(RealSend, TheNotationArrivesCharacterForCharacter) {
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Ready());
+  // Modifiers on keys and groups, navigation keys, repeats, every escape,
+  // Enter and Tab, letters from outside any single code page.
+  const std::wstring script =
+      L"+hello +(world){LEFT 5}{DEL}w^{HOME}>{END}~{TAB}a{+}{%}{{}{}}{(}{)}{~}{^}{[}{]}~{x 3}{BS}~"
+      L"d\u00e9j\u00e0 vu \u00f1 \u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c \u20ac \U0001F600";
+  const std::wstring expected =
+      L">Hello wORLD\r\n\ta+%{}()~^[]\r\nxx\r\nd\u00e9j\u00e0 vu \u00f1 \u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c \u20ac \U0001F600";
+  Program program(L"/Untitled - Notepad/" + script + L"/2");
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(notepad.Text(), expected);
 }
 
 TEST(RealTyping, TheLayoutNamedIsTheOneInForce) {
