@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../e2e/wait_for.h"
 #include "platform/controls.h"
 
 struct _XDisplay;
@@ -23,7 +24,7 @@ namespace strumlet::linux_e2e {
 using namespace std::chrono_literals;
 using XWindow = unsigned long;
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 45s);
+using e2e::WaitFor;
 
 std::string ReadFile(const std::string& path);
 // A new file name under /tmp, for this test process only.

@@ -13,7 +13,6 @@
 #include "help_text_data.h"
 #include "info/frm_about.h"
 #include "platform/twips.h"
-#include "platform/x11/clipboard_holder.h"
 
 namespace {
 
@@ -250,32 +249,6 @@ TEST(LinuxMainWindow, EscPausesOntoSendNowF1ResumesAndShiftEscCloses) {
   screen.Key("Escape", {"Shift_L"});
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(target.Text(), "sent");
-}
-
-// A paste into the key script keeps what one split can hold, 32766 units,
-// as on Windows; the rest is left out.
-TEST(LinuxMainWindow, TheScriptBoxRefusesMoreThanFitsInASplit) {
-  Screen screen;
-  ASSERT_TRUE(screen.Ok()) << "needs an X display";
-  Layout layout;
-  strumlet::Form1& f = layout.Main();
-  Program program({"/Nothing Here 4711/x/600/loop"});
-  XWindow main = screen.AwaitMain(program.Pid());
-  ASSERT_NE(main, 0u);
-  ASSERT_TRUE(screen.Activate(main));
-  ASSERT_TRUE(AtItsPlace(screen, main, f));
-  ASSERT_TRUE(rt::x11::StartClipboardHolder(STRUMLET_EXE, std::string(40000, 'z')));
-  screen.Click(main, f.ClientWidth, f.Text2);
-  screen.Key("a", {"Control_L"});
-  screen.Key("v", {"Control_L"});
-  std::optional<std::string> text;
-  EXPECT_TRUE(WaitFor([&] {
-    text = screen.CopyText(main, f.ClientWidth, f.Text2);
-    return text && text->size() != 1;
-  })) << "the paste arrived";
-  EXPECT_EQ(text, std::string(32766, 'z'));
-  screen.Close(main);
-  EXPECT_EQ(program.WaitExit(), 0);
 }
 
 }  // namespace

@@ -24,14 +24,6 @@ TEST(RealSend, TheRoadOfOneRunSendsTwiceInALoop) {
   EXPECT_EQ(program.Close(main), 0);
 }
 
-TEST(RealSend, OnceEndsAfterItsSendWithExitCodeZero) {
-  Notepad notepad;
-  ASSERT_TRUE(notepad.Ready());
-  Program program(L"/untitled - notepad/once{0}done/2");
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(notepad.Text(), L"oncedone");
-}
-
 TEST(RealSend, TheNotationArrivesCharacterForCharacter) {
   Notepad notepad;
   ASSERT_TRUE(notepad.Ready());
@@ -47,38 +39,6 @@ TEST(RealSend, TheNotationArrivesCharacterForCharacter) {
   EXPECT_EQ(notepad.Text(), expected);
 }
 
-TEST(RealSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
-  {
-    Program program(L"/No Such Window 4711/abc/3/loop");
-    HWND main = program.MainWindow();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 45s));
-    // The label is painted red.
-    HWND label = program.Control(main, ids::kLabel2);
-    RECT r{};
-    GetWindowRect(label, &r);
-    HDC screen = GetDC(nullptr);
-    bool red = WaitFor([&] { return GetPixel(screen, r.right - 2, r.bottom - 2) == RGB(255, 0, 0); }, 30s);
-    ReleaseDC(nullptr, screen);
-    EXPECT_TRUE(red);
-    EXPECT_TRUE(program.Running());
-  }
-  Program once(L"/No Such Window 4711/abc/2");
-  EXPECT_EQ(once.WaitExit(), 1);
-}
-
-TEST(RealSend, PersistWaitsForTheWindowThenSendsOnce) {
-  Program program(L"/Untitled - Notepad/found it/2/persist");
-  HWND main = program.MainWindow();
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 45s));
-  EXPECT_TRUE(program.IsChecked(main, ids::kPersist));
-  Notepad notepad;
-  ASSERT_TRUE(notepad.Ready());
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(notepad.Text(), L"found it");
-}
-
 TEST(RealSend, SendNowSendsTwoTicksLater) {
   Notepad notepad;
   ASSERT_TRUE(notepad.Ready());
@@ -88,14 +48,6 @@ TEST(RealSend, SendNowSendsTwoTicksLater) {
   Click(program.Control(main, ids::kSendNow));
   EXPECT_TRUE(notepad.WaitText(L"now", 30s)) << testing::PrintToString(notepad.Text());
   EXPECT_EQ(program.Close(main), 0);
-}
-
-TEST(RealSend, AnArgumentErrorEndsTheOnceRunWithExitCodeTwo) {
-  Program program(L"/Untitled - Notepad/abc/");
-  HWND box = program.WaitMessageBox();
-  ASSERT_NE(box, nullptr);
-  Program::PressOk(box);
-  EXPECT_EQ(program.WaitExit(), 2);
 }
 
 }  // namespace

@@ -1,20 +1,10 @@
 #include "program_driver.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "platform/resource_ids.h"
 
 namespace strumlet::wine {
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-}
 
 std::wstring TextOf(HWND window) {
   DWORD_PTR length = 0;
@@ -171,7 +161,7 @@ int Program::Close(HWND main) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
-void Keys(std::initializer_list<WORD> down, WORD key) {
+void Keys(const std::vector<WORD>& down, WORD key) {
   std::vector<INPUT> inputs;
   auto add = [&](WORD vk, bool up) {
     INPUT in{};
