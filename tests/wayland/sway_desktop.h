@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "../linux/desktop.h"
+#include "../linux/process.h"
 
 namespace strumlet::wayland_e2e {
 
