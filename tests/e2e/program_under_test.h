@@ -17,6 +17,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wait_for.h"
@@ -31,6 +32,7 @@ using WindowId = std::uint64_t;
 // "F1", "space", "Down", "Home", or a letter or digit such as "a" or "7"),
 // with modifiers held around it ("Shift", "Control", "Alt").
 struct Keystroke {
+  Keystroke(std::string name, std::vector<std::string> held = {}) : key(std::move(name)), modifiers(std::move(held)) {}
   std::string key;
   std::vector<std::string> modifiers;
 };
@@ -73,6 +75,12 @@ class ProgramUnderTest {
   // A window of the program with that caption ("Help", "About Strumlet",
   // "Window list"), once it is shown.
   virtual WindowId AwaitWindow(const std::string& caption, std::chrono::milliseconds limit = 45s) = 0;
+  // The shown windows of the program with that caption.
+  virtual std::vector<WindowId> Windows(const std::string& caption) = 0;
+  // A window's caption ("4 Strumlet" while the count shows 4).
+  virtual std::string Title(WindowId window) = 0;
+  // Whether the window is the active one (it has the keyboard).
+  virtual bool IsActive(WindowId window) = 0;
   // Whether the window has been closed.
   virtual bool Gone(WindowId window) = 0;
   virtual bool IsMinimised(WindowId window) = 0;
@@ -86,8 +94,9 @@ class ProgramUnderTest {
   virtual std::optional<MessageBoxContent> ReadMessageBox(WindowId box) = 0;
   virtual bool CloseMessageBox(WindowId box) = 0;
 
-  // Clicks the control with that id, on a form brought to the front first;
-  // false when the form could not be brought there.
+  // Clicks the control with that id (a button, or into a text box), on a
+  // form brought to the front first; false when the form could not be
+  // brought there.
   virtual bool Click(WindowId form, int id) = 0;
   // Brings the form to the front and presses the key.
   virtual bool Key(WindowId form, const Keystroke& key) = 0;
@@ -156,6 +165,13 @@ class Desktop {
   // control's text is read by copying it (text boxes only), and checks
   // that must be made within a running countdown's first seconds cannot be.
   virtual bool SeesControls() const = 0;
+  // Whether windows can be minimised here (sway has no such state: it
+  // ignores a window's wish to be).
+  virtual bool Minimises() const = 0;
+  // Empty when ProgramUnderTest::Click reaches the control with that id;
+  // else why it cannot (a seat without a pointer clicks nothing, and keys
+  // reach only the controls with access keys).
+  virtual std::string CannotClick(int id) = 0;
   // The screen's dots per inch, when the platform tells.
   virtual std::optional<int> ScreenDpi() = 0;
 

@@ -1,6 +1,6 @@
 // The real program's countdown and send on every platform, into targets
-// that record what arrived, and the key-script box's limit. Written once
-// against the driver (program_under_test.h).
+// that record what arrived. Written once against the driver
+// (program_under_test.h).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,25 +67,6 @@ TEST(RealSend, PersistWaitsForTheWindowThenSendsOnce) {
   ASSERT_TRUE(target->Ready());
   EXPECT_EQ(program->WaitExit(), 0);
   ExpectArrived(*target, "found it");
-}
-
-// A paste into the key script keeps what one split can hold, 32766 units;
-// the rest is left out.
-TEST(RealMainWindow, TheScriptBoxRefusesMoreThanFitsInASplit) {
-  auto desktop = MakeDesktop();
-  auto program = desktop->Start({"/Nothing Here 4711/x/600/loop"});
-  WindowId main = program->AwaitMain();
-  ASSERT_NE(main, 0u);
-  ASSERT_TRUE(desktop->SetClipboard(std::string(40000, 'z')));
-  ASSERT_TRUE(program->PasteInto(main, ids::kText2));
-  std::optional<std::string> text;
-  EXPECT_TRUE(WaitFor([&] {
-    text = program->Text(main, ids::kText2);
-    return text && text->size() != 1;
-  })) << "the paste arrived";
-  EXPECT_EQ(text, std::string(32766, 'z'));
-  program->Close(main);
-  EXPECT_EQ(program->WaitExit(), 0);
 }
 
 // Every printable ASCII character, the characters that are dead keys or

@@ -70,8 +70,10 @@ TEST(RealProgram, CommandLinesFillTheMainWindow) {
     auto program = desktop->Start(c.arguments);
     WindowId main = program->AwaitMain();
     ASSERT_NE(main, 0u) << "the main window appears";
-    EXPECT_EQ(WaitFor([&] { return program->IsMinimised(main); }, c.noTarget ? 30s : 0s), c.noTarget)
-        << "a no-target start is minimised";
+    if (desktop->Minimises()) {
+      EXPECT_EQ(WaitFor([&] { return program->IsMinimised(main); }, c.noTarget ? 30s : 0s), c.noTarget)
+          << "a no-target start is minimised";
+    }
     if (desktop->SeesControls()) {
       EXPECT_EQ(program->Text(main, ids::kText1), c.caption);
       EXPECT_EQ(program->Text(main, ids::kText2), c.keys);

@@ -7,8 +7,9 @@
 // and the Qt editor.
 #include <utility>
 
+#include "../e2e/e2e_text.h"
 #include "../e2e/program_under_test.h"
-#include "../unit/test_support.h"
+#include "../e2e/form_layout.h"
 #include "desktop.h"
 #include "platform/twips.h"
 #include "platform/x11/clipboard_holder.h"
@@ -21,22 +22,7 @@ namespace {
 using linux_e2e::Screen;
 using linux_e2e::XWindow;
 
-// The forms as the program lays them out: where the user clicks.
-class Layout {
- public:
-  const rt::Control* Find(int id) {
-    const rt::Form* forms[] = {&harness_.main(), &harness_.main().HelpWindow.Get(), &harness_.main().WindowList.Get(),
-                               &harness_.main().AboutWindow.Get()};
-    for (const rt::Form* form : forms) {
-      if (const rt::Control* control = form->FindControl(id)) return control;
-    }
-    return nullptr;
-  }
-  const rt::Form& Main() { return harness_.main(); }
-
- private:
-  strumlet::testing::Harness harness_;
-};
+using Layout = FormLayout;
 
 std::string Modifier(const std::string& name) {
   if (name == "Shift" || name == "Control" || name == "Alt") return name + "_L";
@@ -55,7 +41,22 @@ class X11Program : public ProgramUnderTest {
   WindowId AwaitWindow(const std::string& caption, std::chrono::milliseconds limit) override {
     return screen_.AwaitTitle(program_.Pid(), caption, limit);
   }
-  bool Gone(WindowId window) override { return !screen_.Exists(window); }
+  std::vector<WindowId> Windows(const std::string& caption) override {
+    std::vector<WindowId> shown;
+    for (XWindow w : screen_.WindowsOf(program_.Pid())) {
+      if (screen_.Title(w) == caption) shown.push_back(w);
+    }
+    return shown;
+  }
+  std::string Title(WindowId window) override { return screen_.Title(window); }
+  // Closed, or hidden: no longer among the window manager's clients.
+  bool IsActive(WindowId window) override { return screen_.Active() == window && screen_.HasInputFocus(window); }
+  bool Gone(WindowId window) override {
+    for (XWindow w : screen_.WindowsOf(program_.Pid())) {
+      if (w == window) return !screen_.Exists(window);
+    }
+    return true;
+  }
   bool IsMinimised(WindowId window) override { return screen_.IsMinimised(window); }
   Size ClientSize(WindowId window) override {
     linux_e2e::Box client = screen_.Client(window);
@@ -71,17 +72,8 @@ class X11Program : public ProgramUnderTest {
   std::optional<MessageBoxContent> ReadMessageBox(WindowId box) override {
     std::optional<std::string> copy = screen_.CopyMessageBox(box);
     if (!copy) return std::nullopt;
-    const std::string rule = "---------------------------\n";
-    std::vector<std::string> parts;
-    for (std::size_t at = 0, next; (next = copy->find(rule, at)) != std::string::npos; at = next + rule.size()) {
-      parts.push_back(copy->substr(at, next - at));
-    }
-    auto line = [](std::string text) {
-      while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-      return text;
-    };
-    if (parts.size() != 4 || !parts[0].empty()) return MessageBoxContent{"", *copy, ""};
-    return MessageBoxContent{line(parts[1]), line(parts[2]), line(parts[3])};
+    CopiedBox parts = ParseCopiedBox(*copy);
+    return MessageBoxContent{parts.title, parts.text, parts.buttons};
   }
   bool CloseMessageBox(WindowId box) override {
     if (!screen_.Activate(box)) return false;
@@ -170,6 +162,8 @@ class X11Desktop : public Desktop {
   }
   // The kernel's limit of one argument (MAX_ARG_STRLEN), less its end.
   std::size_t LongestArgumentText() override { return 32 * 4096 - 1; }
+  bool Minimises() const override { return true; }
+  std::string CannotClick(int) override { return ""; }
   bool SeesControls() const override { return false; }
   std::optional<int> ScreenDpi() override { return std::nullopt; }
 

@@ -58,6 +58,8 @@ class Program {
 
 // Clicks a button of another process (BM_CLICK).
 void Click(HWND button);
+// Clicks into a control with the mouse, as the user would.
+void ClickInto(HWND control);
 
 // Presses and releases a key with modifiers held around it, as the user
 // would, into the foreground window.
@@ -65,7 +67,7 @@ void Keys(const std::vector<WORD>& down, WORD key);
 
 // Brings a window of another process to the front, as a user's click on it
 // does, and waits until it is the foreground window.
-bool Foreground(HWND window);
+bool Foreground(HWND window, std::chrono::milliseconds limit = 30s);
 
 // The folder of the running test executable.
 std::wstring TestFolder();

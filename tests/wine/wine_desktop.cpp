@@ -75,6 +75,15 @@ class WineProgram : public ProgramUnderTest {
   WindowId AwaitWindow(const std::string& caption, std::chrono::milliseconds limit) override {
     return Id(program_.WaitWindow(Wide(caption), limit));
   }
+  std::vector<WindowId> Windows(const std::string& caption) override {
+    std::vector<WindowId> shown;
+    for (HWND w : wine::TopWindows(program_.Pid(), L"", Wide(caption))) {
+      if (IsWindowVisible(w)) shown.push_back(Id(w));
+    }
+    return shown;
+  }
+  std::string Title(WindowId window) override { return Utf8(wine::TextOf(Hwnd(window))); }
+  bool IsActive(WindowId window) override { return GetForegroundWindow() == Hwnd(window); }
   bool Gone(WindowId window) override { return !IsWindow(Hwnd(window)) || !IsWindowVisible(Hwnd(window)); }
   bool IsMinimised(WindowId window) override { return IsIconic(Hwnd(window)) != 0; }
   Size ClientSize(WindowId window) override {
@@ -98,14 +107,29 @@ class WineProgram : public ProgramUnderTest {
     return WaitFor([&] { return !IsWindow(Hwnd(box)); });
   }
 
+  // A button is clicked by its message; a text box is clicked into with the
+  // mouse's messages, on the form in front.
   bool Click(WindowId form, int id) override {
     HWND control = program_.Control(Hwnd(form), id);
     if (!control) return false;
-    wine::Click(control);
+    wchar_t cls[32] = {};
+    GetClassNameW(control, cls, 31);
+    if (std::wstring(cls) != L"Edit") {
+      wine::Click(control);
+      return true;
+    }
+    if (!Raise(Hwnd(form))) return false;
+    // The button's own messages, in its middle: whatever covers that point
+    // of the screen (a window still on its way to the back) is not hit.
+    RECT r{};
+    GetClientRect(control, &r);
+    const LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(control, WM_LBUTTONUP, 0, middle);
     return true;
   }
   bool Key(WindowId form, const Keystroke& key) override {
-    if (!wine::Foreground(Hwnd(form))) return false;
+    if (!Raise(Hwnd(form))) return false;
     std::vector<WORD> down;
     for (const std::string& m : key.modifiers) down.push_back(VirtualKey(m));
     wine::Keys(down, VirtualKey(key.key));
@@ -156,6 +180,34 @@ class WineProgram : public ProgramUnderTest {
   }
 
  private:
+  // Brings the form to the front. Another program's window that took the
+  // foreground (the target of a send) keeps it against a plain request;
+  // then the request is made with the foreground window's input attached
+  // and after an input of the test's own, as the program's own activation
+  // makes it.
+  static bool Raise(HWND form) {
+    if (wine::Foreground(form, 5s)) return true;
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // a queue of the test's own
+    return WaitFor([&] {
+      HWND foreground = GetForegroundWindow();
+      const DWORD theirs = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0, ours = GetCurrentThreadId();
+      const bool attached = theirs != 0 && theirs != ours && AttachThreadInput(ours, theirs, TRUE);
+      BringWindowToTop(form);
+      SetForegroundWindow(form);
+      if (attached) AttachThreadInput(ours, theirs, FALSE);
+      // An unassigned virtual key: nothing acts on it, but the test is the
+      // process with the last input.
+      INPUT marker[2] = {};
+      marker[0].type = marker[1].type = INPUT_KEYBOARD;
+      marker[0].ki.wVk = marker[1].ki.wVk = 0xE8;
+      marker[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, marker, sizeof(INPUT));
+      SetForegroundWindow(form);
+      return WaitFor([&] { return GetForegroundWindow() == form; }, 2s);
+    }, 30s);
+  }
+
   std::unique_ptr<ScreenDpi> dpi_;
   wine::Program program_;
 };
@@ -189,6 +241,8 @@ class WineDesktop : public Desktop {
   std::size_t LongestArgumentText() override {
     return 32767 - 1 - (wine::TestFolder() + L"\\" STRUMLET_EXE_W).size() - 3;
   }
+  bool Minimises() const override { return true; }
+  std::string CannotClick(int) override { return ""; }
   bool SeesControls() const override { return true; }
   std::optional<int> ScreenDpi() override {
     HDC screen = GetDC(nullptr);
