@@ -136,6 +136,9 @@ enum class TargetKind {
   Usual,
   // A text editor: Enter starts a new line, named keys edit the text.
   Editor,
+  // A terminal in raw mode, which records every byte the keys send (a
+  // Windows console keeps what arrives to itself: none there).
+  Terminal,
 };
 
 struct StartOptions {
@@ -183,7 +186,8 @@ class Desktop {
   // ("/caption /keys /interval[ /loop| /persist][ /notarget]").
   virtual std::string ComposedLine(const std::string& settings) = 0;
 
-  // A target window titled `title`, ready for keys.
+  // A target window titled `title`, ready for keys; null where the
+  // platform has none of that kind.
   virtual std::unique_ptr<TextTarget> OpenTarget(const std::string& title, TargetKind kind = TargetKind::Usual) = 0;
 
   // The keyboard layouts a typing scenario runs under, each set in turn

@@ -34,6 +34,18 @@ TEST(RealSend, OnceTypesThePiecesWithTheirPausesAndEndsWithExitCodeZero) {
   ExpectArrived(*target, "helloonceworld" + target->Enter());
 }
 
+// Modifiers on keys and groups, named keys, repeats, every escape and
+// characters beyond ASCII, as the bytes a terminal sends for them.
+TEST(RealSend, TheNotationArrivesByteForByteInATerminal) {
+  auto desktop = MakeDesktop();
+  auto target = desktop->OpenTarget("Notation Target", TargetKind::Terminal);
+  if (!target) GTEST_SKIP() << "no terminal here records the bytes that arrive";
+  ASSERT_TRUE(target->Ready());
+  auto program = desktop->Start({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
+  EXPECT_EQ(program->WaitExit(), 0);
+  ExpectArrived(*target, "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
+}
+
 TEST(RealSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
   auto desktop = MakeDesktop();
   {

@@ -29,14 +29,6 @@ TEST(LinuxSend, TheArgumentsMayComeSplitByTheShell) {
   EXPECT_EQ(target.Text(), "a b");
 }
 
-TEST(LinuxSend, TheNotationArrivesByteForByte) {
-  Xterm target("Notation Target");
-  ASSERT_TRUE(target.Ready());
-  Program program({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
-}
-
 TEST(LinuxSend, LoopSendsAgainAndACoveredOrMinimisedTargetIsBroughtBack) {
   Xterm target("Loop Target");
   ASSERT_TRUE(target.Ready());

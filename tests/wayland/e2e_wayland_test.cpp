@@ -40,14 +40,6 @@ TEST_F(WaylandSend, OnceTypesThePieceWithItsPauseIntoEveryToolkitAndEndsWithExit
   }
 }
 
-TEST_F(WaylandSend, TheNotationArrivesByteForByteInFoot) {
-  TextTarget target(Kind::Foot, "Notation Target");
-  ASSERT_TRUE(target.Ready());
-  Program program({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
-  EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
-  EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
-}
-
 // Faster than the target reads, keys would fill what the compositor holds
 // for it, and the compositor would disconnect the target: 5,000 characters,
 // half of them with Shift, arrive whole.

@@ -161,15 +161,18 @@ class SwayProgram : public ProgramUnderTest {
 class SwayTarget : public TextTarget {
  public:
   SwayTarget(sway::TextTarget::Kind kind, const std::string& title, std::string enter)
-      : target_(kind, title), enter_(std::move(enter)) {}
+      : target_(kind, title), enter_(std::move(enter)), atOnce_(kind == sway::TextTarget::Kind::Foot) {}
   bool Ready() const override { return target_.Ready(); }
   std::string Text() const override { return target_.Text(); }
   std::string Enter() const override { return enter_; }
-  bool ReadAtOnce() const override { return false; }
+  // What foot reads goes to its file at once; the Qt editor writes its
+  // file when its text has changed.
+  bool ReadAtOnce() const override { return atOnce_; }
 
  private:
   sway::TextTarget target_;
   std::string enter_;
+  bool atOnce_;
 };
 
 class SwayDesktop : public Desktop {

@@ -281,7 +281,8 @@ class WineDesktop : public Desktop {
     return Utf8(wine::TestFolder()) + "\\strumlet.exe " + settings;
   }
 
-  std::unique_ptr<TextTarget> OpenTarget(const std::string& title, TargetKind) override {
+  std::unique_ptr<TextTarget> OpenTarget(const std::string& title, TargetKind kind) override {
+    if (kind == TargetKind::Terminal) return nullptr;
     return std::make_unique<NotepadTarget>(title);
   }
 
