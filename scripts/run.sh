@@ -51,24 +51,24 @@ shots="${STRUMLET_SHOTS:-$ROOT/docs/screenshots}"
 mkdir -p "$shots"
 if [ "$own_display" = 0 ]; then
   # Pictures of the secondary windows, from an instance that waits ten
-  # minutes before it would send anything.
-  wine "$ROOT/build/$preset/bin/strumlet.exe" /Untitled - Notepad/hello~/600/loop >/dev/null 2>&1 &
-  still_pid=$!
-  STARTED_PIDS+=($still_pid)
-  still=$(wait_window '^[0-9-]* ?Strumlet$' 60) || { log "the main window did not open"; exit 1; }
-  sleep 1
-  xdotool windowactivate --sync "$still" key --clearmodifiers alt+h 2>/dev/null || true
-  help=$(wait_window '^Help$' 20) && { sleep 1; import -window "$help" "$shots/help-window.png"; }
-  xdotool windowactivate --sync "$still" key --clearmodifiers alt+l 2>/dev/null || true
-  list=$(wait_window '^Window list$' 20) && { sleep 1; import -window "$list" "$shots/window-list.png"; }
-  # The About button is the one with the copyright sign (no access key).
-  xdotool mousemove --window "$still" 172 172 click 1 2>/dev/null || true
-  about=$(wait_window '^About Strumlet$' 20) && { sleep 1; import -window "$about" "$shots/about-window.png"; }
-  xdotool windowactivate --sync "$still" key --clearmodifiers shift+Escape 2>/dev/null || true
+  # minutes before it would send anything. The tour (tests/wine/tour.cpp)
+  # clicks each window's button, found by its id, says which window opened,
+  # and waits until its picture has been taken.
+  cmake --build --preset "$preset" --target strumlet_tour
+  coproc TOUR { wine "$ROOT/build/$preset/bin/strumlet_tour.exe" "/Untitled - Notepad/hello~/600/loop" 2>/dev/null; }
+  tour_pid=$TOUR_PID
+  STARTED_PIDS+=($tour_pid)
+  # Copies of the pipes that outlive the coprocess's own.
+  exec {tour_out}<&"${TOUR[0]}" {tour_in}>&"${TOUR[1]}"
+  while IFS=' ' read -r picture caption <&"$tour_out"; do
+    caption=${caption%$'\r'}
+    window=$(wait_window "^$caption\$" 20) && { sleep 1; import -window "$window" "$shots/$picture.png"; }
+    echo >&"$tour_in"
+  done
+  exec {tour_out}<&- {tour_in}>&-
   # It must be gone before the next one starts, or its closing window would
   # be taken for the new one.
-  for _ in $(seq 1 100); do kill -0 "$still_pid" 2>/dev/null || break; sleep 0.1; done
-  kill "$still_pid" 2>/dev/null || true
+  wait "$tour_pid" || log "the tour ended with exit code $?"
   log "screenshots: help-window.png, window-list.png, about-window.png"
 fi
 

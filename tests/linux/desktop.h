@@ -1,7 +1,8 @@
 // The Linux program driven from outside, as a user drives it: its windows
 // found on the X server by their process and caption, clicks and keys
-// through XTest, what it shows read back through the clipboard, and its exit
-// code. Every wait polls a condition under a generous limit.
+// through XTest, what it shows read back through the clipboard, and (in
+// process.h) its exit code. Every wait polls a condition under a generous
+// limit. The shared scenarios reach all this through x11_desktop.cpp.
 // GoogleTest and the program's headers come before Xlib, whose macros
 // (None, Bool, Status) would trip on them.
 #pragma once
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "process.h"
 #include "platform/controls.h"
 
 struct _XDisplay;
@@ -22,41 +24,6 @@ namespace strumlet::linux_e2e {
 
 using namespace std::chrono_literals;
 using XWindow = unsigned long;
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 45s);
-
-std::string ReadFile(const std::string& path);
-// A new file name under /tmp, for this test process only.
-std::string ScratchFile(const char* what);
-
-// Starts a program; extra environment variables are "NAME=value". Its
-// standard error goes to `errorFile`, or nowhere.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
-            const std::string& errorFile = "");
-
-// A process the test started, ended by the test if it is still running.
-class Process {
- public:
-  explicit Process(pid_t pid) : pid_(pid) {}
-  ~Process();
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  pid_t Pid() const { return pid_; }
-  bool Running();
-  // The exit code, or -1 when it has not ended within the limit.
-  int WaitExit(std::chrono::milliseconds limit = 90s);
-
- private:
-  pid_t pid_;
-  int status_ = -1;
-};
-
-// The real strumlet, started with its arguments as a shell passes them.
-class Program : public Process {
- public:
-  explicit Program(std::vector<std::string> args, const std::vector<std::string>& environment = {});
-};
 
 // A program the tests type into, whose text is kept in a file: once it is
 // Ready, its window is up and has the input focus.

@@ -1,19 +1,16 @@
 // The real Linux program's windows on a real X server (Xvfb with openbox),
 // driven from outside with XTest as a user drives them: the window list
-// with real X clients, the composer and the About window with the clipboard
-// read by another program after the program has ended, the help text, and
-// the main window's keys. Where to click comes from the program's own
-// layout in twips; what a window shows is read by copying it.
+// with real X clients, and the composed line given to a shell. Where to
+// click comes from the program's own layout in twips; what a window shows
+// is read by copying it. (The scenarios every platform shares are in
+// ../e2e.)
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "../unit/test_support.h"
 #include "desktop.h"
-#include "help_text_data.h"
-#include "info/frm_about.h"
 #include "platform/twips.h"
-#include "platform/x11/clipboard_holder.h"
 
 namespace {
 
@@ -124,158 +121,6 @@ TEST(LinuxMainWindow, TheComposedLineIsCopiedAfterTheBoxAndStartsTheSameRunFromA
   Process shell(Spawn({"sh", "-c", *line}));
   EXPECT_EQ(shell.WaitExit(), 0);
   EXPECT_EQ(target.Text(), "it's\r");
-}
-
-TEST(LinuxMainWindow, TheAboutWindowReplacesTheComposedLineWithTheAddress) {
-  Screen screen;
-  ASSERT_TRUE(screen.Ok()) << "needs an X display";
-  Layout layout;
-  strumlet::Form1& f = layout.Main();
-  const std::string address = rt::ToUtf8(strumlet::HomepageAddress());
-  Program program({"/Nothing Here 4711/x/600/persist/x"});
-  XWindow main = screen.AwaitMain(program.Pid());
-  ASSERT_NE(main, 0u);
-  ASSERT_TRUE(screen.Activate(main));
-  ASSERT_TRUE(AtItsPlace(screen, main, f)) << "restored from the task bar";
-  screen.Click(main, f.ClientWidth, f.Command6);
-  XWindow box = screen.AwaitMessageBox(program.Pid());
-  ASSERT_NE(box, 0u);
-  ASSERT_TRUE(screen.Activate(box));
-  screen.Key("Return");
-  EXPECT_TRUE(WaitFor([&] { return screen.Clipboard() == ComposedLine("/Nothing Here 4711 /x /600 /persist /notarget"); }))
-      << screen.Clipboard().value_or("<nothing>");
-
-  ASSERT_TRUE(screen.Activate(main));
-  screen.Click(main, f.ClientWidth, f.Command5);
-  XWindow about = screen.AwaitTitle(program.Pid(), "About Strumlet");
-  ASSERT_NE(about, 0u);
-  EXPECT_TRUE(WaitFor([&] { return screen.Clipboard() == address; })) << screen.Clipboard().value_or("<nothing>");
-  // A second click opens no second window.
-  ASSERT_TRUE(screen.Activate(main));
-  screen.Click(main, f.ClientWidth, f.Command5);
-  ASSERT_TRUE(screen.Activate(about)) << "the one About window comes to the front";
-  EXPECT_EQ(screen.WindowsOf(program.Pid()).size(), 2u) << "the main window and one About window";
-  // Esc clicks OK.
-  screen.Key("Escape");
-  EXPECT_TRUE(WaitFor([&] { return screen.AwaitTitle(program.Pid(), "About Strumlet", 0ms) == 0; }));
-
-  screen.Close(main);
-  EXPECT_EQ(program.WaitExit(), 0) << "the close box ends the program";
-  EXPECT_EQ(screen.Clipboard(), address) << "read after the program has ended";
-}
-
-// The help text exactly, by each way it opens: the button, its access key,
-// and start-up with an argument error.
-TEST(LinuxHelp, TheHelpTextReadsTheSameByEveryWayItOpens) {
-  const std::string expected = kExpectedHelpText;
-  const struct {
-    const char* name;
-    const char* arguments;
-    bool argumentError;
-    bool byKey;
-  } cases[] = {
-      {"the Help button", "/Nothing Here 4711/x/600/loop", false, false},
-      {"Alt+H", "/Nothing Here 4711/x/600/loop", false, true},
-      {"an argument error", "/Nothing Here 4711/x//loop", true, false},
-  };
-  Screen screen;
-  ASSERT_TRUE(screen.Ok()) << "needs an X display";
-  Layout layout;
-  strumlet::Form1& f = layout.Main();
-  strumlet::Form2& h = layout.Help();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Program program({c.arguments});
-    if (c.argumentError) {
-      XWindow box = screen.AwaitMessageBox(program.Pid());
-      ASSERT_NE(box, 0u);
-      ASSERT_TRUE(screen.Activate(box));
-      screen.Key("Return");
-    }
-    XWindow main = screen.AwaitMain(program.Pid());
-    ASSERT_NE(main, 0u);
-    auto open = [&] {
-      ASSERT_TRUE(screen.Activate(main));
-      if (c.byKey) {
-        screen.Key("h", {"Alt_L"});
-      } else {
-        screen.Click(main, f.ClientWidth, f.Command3);
-      }
-    };
-    if (!c.argumentError) open();
-    XWindow help = screen.AwaitTitle(program.Pid(), "Help");
-    ASSERT_NE(help, 0u);
-    EXPECT_EQ(screen.CopyText(help, h.ClientWidth, h.Text1), expected);
-
-    // Edited, closed with OK and opened again: the text is new, not doubled.
-    screen.Click(help, h.ClientWidth, h.Text1);
-    screen.Type("edited");
-    screen.Click(help, h.ClientWidth, h.Command1);
-    ASSERT_TRUE(WaitFor([&] { return screen.AwaitTitle(program.Pid(), "Help", 0ms) == 0; }));
-    open();
-    help = screen.AwaitTitle(program.Pid(), "Help");
-    ASSERT_NE(help, 0u);
-    EXPECT_EQ(screen.CopyText(help, h.ClientWidth, h.Text1), expected);
-
-    screen.Close(main);
-    EXPECT_EQ(program.WaitExit(), 0) << "closing the main window closes the help window too";
-  }
-}
-
-TEST(LinuxMainWindow, EscPausesOntoSendNowF1ResumesAndShiftEscCloses) {
-  Screen screen;
-  ASSERT_TRUE(screen.Ok()) << "needs an X display";
-  Xterm target("Key Target");
-  ASSERT_TRUE(target.Ready());
-  Layout layout;
-  Program program({"/Key Target/sent/600/loop"});
-  XWindow main = screen.AwaitMain(program.Pid());
-  ASSERT_NE(main, 0u);
-  auto count = [&] {
-    std::string t = screen.Title(main);
-    return t.substr(0, t.find(' '));
-  };
-  ASSERT_TRUE(screen.Activate(main));
-  screen.Key("Escape");
-  // Esc leaves the focus on Send Now: Space clicks it, and the countdown
-  // runs again from two.
-  screen.Key("space");
-  EXPECT_TRUE(target.WaitText("sent")) << target.Text();
-  ASSERT_TRUE(screen.Activate(main));
-  screen.Key("Escape");
-  screen.Key("F1");
-  std::string at = count();
-  EXPECT_TRUE(WaitFor([&] { return count() != at; })) << "F1 resumed the countdown";
-  ASSERT_TRUE(screen.Activate(main));
-  screen.Key("Escape", {"Shift_L"});
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(target.Text(), "sent");
-}
-
-// A paste into the key script keeps what one split can hold, 32766 units,
-// as on Windows; the rest is left out.
-TEST(LinuxMainWindow, TheScriptBoxRefusesMoreThanFitsInASplit) {
-  Screen screen;
-  ASSERT_TRUE(screen.Ok()) << "needs an X display";
-  Layout layout;
-  strumlet::Form1& f = layout.Main();
-  Program program({"/Nothing Here 4711/x/600/loop"});
-  XWindow main = screen.AwaitMain(program.Pid());
-  ASSERT_NE(main, 0u);
-  ASSERT_TRUE(screen.Activate(main));
-  ASSERT_TRUE(AtItsPlace(screen, main, f));
-  ASSERT_TRUE(rt::x11::StartClipboardHolder(STRUMLET_EXE, std::string(40000, 'z')));
-  screen.Click(main, f.ClientWidth, f.Text2);
-  screen.Key("a", {"Control_L"});
-  screen.Key("v", {"Control_L"});
-  std::optional<std::string> text;
-  EXPECT_TRUE(WaitFor([&] {
-    text = screen.CopyText(main, f.ClientWidth, f.Text2);
-    return text && text->size() != 1;
-  })) << "the paste arrived";
-  EXPECT_EQ(text, std::string(32766, 'z'));
-  screen.Close(main);
-  EXPECT_EQ(program.WaitExit(), 0);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // The real Linux program on a real X server (Xvfb with openbox), typing
-// into a real xterm whose shell copies every byte it reads, raw, to a file.
+// into a real xterm whose shell copies every byte it reads, raw, to a file:
+// what only the X11 edition has (the shared scenarios are in ../e2e).
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "../unit/test_support.h"
 #include "desktop.h"
 #include "typing_cases.h"
 #include "platform/text.h"
@@ -19,52 +21,12 @@ namespace {
 
 using namespace strumlet::linux_e2e;
 
-TEST(LinuxSend, OnceTypesThePieceWithItsPauseAndEndsWithExitCodeZero) {
-  Xterm target("Editor Target");
-  ASSERT_TRUE(target.Ready());
-  Program program({"/editor target/hello{1}world~/2"});
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(target.Text(), "helloworld\r");
-}
-
 TEST(LinuxSend, TheArgumentsMayComeSplitByTheShell) {
   Xterm target("Split Target");
   ASSERT_TRUE(target.Ready());
   Program program({"/Split", "Target/a", "b/2"});
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(target.Text(), "a b");
-}
-
-TEST(LinuxSend, TheNotationArrivesByteForByte) {
-  Xterm target("Notation Target");
-  ASSERT_TRUE(target.Ready());
-  Program program({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
-}
-
-TEST(LinuxSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
-  {
-    strumlet::linux_e2e::Screen screen;
-    strumlet::testing::Harness layout;
-    strumlet::Form1& f = layout.main();
-    Program program({"/No Such Window 4711/abc/3/loop"});
-    XWindow main = screen.AwaitMain(program.Pid());
-    ASSERT_NE(main, 0u);
-    EXPECT_TRUE(WaitFor([&] { return screen.CornerColor(main, f.ClientWidth, f.Label2) == 0xFF0000u; }, 45s))
-        << std::hex << screen.CornerColor(main, f.ClientWidth, f.Label2);
-    EXPECT_TRUE(program.Running()) << "a Loop run goes on";
-  }
-  Program once({"/No Such Window 4711/abc/2"});
-  EXPECT_EQ(once.WaitExit(), 1);
-}
-
-TEST(LinuxSend, PersistWaitsForTheWindowThenSendsOnce) {
-  Program program({"/Late Target/found it/2/persist"});
-  Xterm target("Late Target");
-  ASSERT_TRUE(target.Ready());
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(target.Text(), "found it");
 }
 
 TEST(LinuxSend, LoopSendsAgainAndACoveredOrMinimisedTargetIsBroughtBack) {
@@ -114,29 +76,27 @@ TEST(LinuxSend, AShiftHeldByAnotherClientIsReleasedNotPressedAgain) {
   }
 }
 
-TEST(LinuxSend, TheNotationAndCharactersOutsideTheKeymapArriveExactlyInAQtEditor) {
-  const std::string keys = EditorCorpusKeys(), text = EditorCorpusText();
-  ASSERT_GE(rt::FromUtf8(OutsideTheKeymaps()).size(), 128u);
-  for (const char* layout : kLayouts) {
-    SCOPED_TRACE(layout);
-    Keyboard keyboard;
-    ASSERT_TRUE(keyboard.SetLayout(layout));
-    const std::string title = std::string("Qt Target ") + layout;
-    QtEditor target(title);
+// The typing's barrier: a Qt editor's ping; xterm's is a guard time.
+TEST(LinuxSend, AQtEditorAnswersPingAndXtermDoesNot) {
+  {
+    QtEditor target("Qt Ping Target");
     ASSERT_TRUE(target.Ready());
-    // The editor has the focus: the typing's barrier is its ping, xterm's
-    // is a guard time.
     EXPECT_TRUE(rt::x11::XKeyboard().TargetAnswersPing());
-    Program program({"/" + title + "/" + keys + "/2"});
-    EXPECT_EQ(program.WaitExit(), 0);
-    EXPECT_TRUE(target.WaitText(text)) << target.Text();
   }
-}
-
-TEST(LinuxSend, XtermAnswersNoPing) {
   Xterm target("Ping Target");
   ASSERT_TRUE(target.Ready());
   EXPECT_FALSE(rt::x11::XKeyboard().TargetAnswersPing());
+}
+
+TEST(LinuxStartup, WithoutADisplayItEndsWithExitCodeThreeAndSaysWhy) {
+  for (const char* display : {"DISPLAY=", "DISPLAY=:65000"}) {
+    SCOPED_TRACE(display);
+    std::string errors = ScratchFile("stderr");
+    Process program(Spawn({STRUMLET_EXE, "/Some window/keys/2"}, {display}, errors));
+    EXPECT_EQ(program.WaitExit(), 3);
+    EXPECT_NE(ReadFile(errors).find("Strumlet: cannot open the X display"), std::string::npos) << ReadFile(errors);
+    unlink(errors.c_str());
+  }
 }
 
 }  // namespace

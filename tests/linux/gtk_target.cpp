@@ -9,7 +9,7 @@
 namespace strumlet::linux_e2e {
 
 GtkEditor::GtkEditor(const std::string& title)
-    : TextTarget([&](const std::string& file) { return Spawn({"/usr/bin/python3", GTK_TEXT_TARGET, title, file}); }) {
+    : TextTarget([&](const std::string& file) { return Spawn({"/usr/bin/python3", GTK_TEXT_TARGET, "--scrolled", title, file}); }) {
   // The file appears once the window is up and the main loop runs. Python
   // and GTK start slowly on a loaded machine; the focus is asked of the
   // window manager if it does not come by itself. A window manager that has

@@ -7,39 +7,7 @@
 
 #include <cstdlib>
 
-#include "platform/text.h"
-
 namespace strumlet::linux_e2e {
-
-const EditorCase kEditorCorpus[7] = {
-    {"abcxyz ABCXYZ 0123456789", "abcxyz ABCXYZ 0123456789"},
-    {"!@#$&*_=-[]\\;:'\",.<>?|`", "!@#$&*_=-[]\\;:'\",.<>?|`"},
-    {"{{}{}}{+}{^}{%}{~}{(}{)}", "{}+^%~()"},
-    {"a~b{ENTER}{TAB}c", "a\nb\n\tc"},
-    {"+(abc)d +e", "ABCd E"},
-    {"{h 10}", "hhhhhhhhhh"},
-    {"abc{LEFT}{BS}x{END}", "axc"},
-};
-
-std::string OutsideTheKeymaps() {
-  std::u16string one;
-  for (char16_t c = u'\u0430'; c <= u'\u044F'; ++c) one += c;  // а..я
-  for (char16_t c = u'\u03B1'; c <= u'\u03C9'; ++c) one += c;  // α..ω
-  one += u"\u00E4\u00F6\u00FC\u00DF\u20AC\u2713\u2192\u03A9\u2026";  // äöüß€✓→Ω…
-  return rt::ToUtf8(one + one);
-}
-
-std::string EditorCorpusKeys() {
-  std::string keys;
-  for (const EditorCase& c : kEditorCorpus) keys += std::string(c.keys) + "~";
-  return keys + OutsideTheKeymaps();
-}
-
-std::string EditorCorpusText() {
-  std::string text;
-  for (const EditorCase& c : kEditorCorpus) text += std::string(c.text) + "\n";
-  return text + OutsideTheKeymaps();
-}
 
 Keyboard::Keyboard() : display_(XOpenDisplay(nullptr)) {}
 

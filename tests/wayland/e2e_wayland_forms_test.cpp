@@ -70,36 +70,6 @@ TEST_F(WaylandForms, TheWindowListListsNativeWindowsAndPickingOneTypesIntoIt) {
   EXPECT_EQ(other.Text(), "");
 }
 
-// The message box as Ctrl+C copies it: title, text and buttons between
-// rules, as on Windows.
-std::string CopiedBox(const std::string& text) {
-  const std::string rule = "---------------------------\n";
-  return rule + "Strumlet\n" + rule + text + "\n" + rule + "OK   \n" + rule;
-}
-
-TEST_F(WaylandForms, AnArgumentErrorShowsHelpAndMessageAndTheOnceRunEndsWithExitCodeTwo) {
-  for (const char* arguments : {"/Some window/keys/", "/Some window/keys/abc"}) {
-    SCOPED_TRACE(arguments);
-    Program program({arguments});
-    auto box = program.AwaitTitle("Strumlet");
-    ASSERT_TRUE(box.has_value()) << "the message box";
-    EXPECT_TRUE(program.AwaitTitle("Help").has_value()) << "the help window is shown beside the message";
-    ASSERT_TRUE(Sway::Focus(box->id));
-    strumlet::wayland_e2e::Run("wl-copy --clear");
-    UserKeyboard::Key("c", {"ctrl"});
-    EXPECT_TRUE(WaitFor([&] {
-      return Clipboard() == CopiedBox("Error in arguments (parameters). Please read help file!");
-    })) << Clipboard().value_or("<nothing>");
-    ASSERT_TRUE(Sway::Focus(box->id));
-    UserKeyboard::Key("Return");
-    const long boxId = box->id;
-    EXPECT_TRUE(WaitFor([&] { return !Sway::Find([&](const SwayWindow& w) { return w.id == boxId; }); }, 20s))
-        << "Return closed the message box";
-    EXPECT_TRUE(program.AwaitMain(20s).has_value() || !program.Running()) << "the main window follows the message";
-    EXPECT_EQ(program.WaitExit(), 2);
-  }
-}
-
 // The services the program starts on, and what it says when it cannot.
 TEST_F(WaylandForms, AForcedBackendThatCannotStartEndsWithExitCodeThreeAndSaysWhy) {
   const struct {

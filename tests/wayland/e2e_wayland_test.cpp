@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "../e2e/typing_corpus.h"
 #include "platform/text.h"
 #include "sway_desktop.h"
 
@@ -15,9 +16,8 @@ using namespace strumlet::wayland_e2e;
 using Kind = TextTarget::Kind;
 
 const Kind kKinds[] = {Kind::Foot, Kind::Gtk, Kind::Qt};
-const char* const kLayouts[] = {"us", "de", "fr"};
-// Characters on the US layout and outside every layout: ä (de's), ✓ (none).
-const char kMixedCase[] = "Hello World 42 \xC3\xA4 \xE2\x9C\x93 abc";
+using strumlet::e2e::kLayouts;
+using strumlet::e2e::kMixedCase;
 
 class WaylandSend : public ::testing::Test {
  protected:
@@ -40,14 +40,6 @@ TEST_F(WaylandSend, OnceTypesThePieceWithItsPauseIntoEveryToolkitAndEndsWithExit
   }
 }
 
-TEST_F(WaylandSend, TheNotationArrivesByteForByteInFoot) {
-  TextTarget target(Kind::Foot, "Notation Target");
-  ASSERT_TRUE(target.Ready());
-  Program program({"/Notation Target/+hello +(ab)~{TAB}^a%x{LEFT}{x 3}{+}{%}{{}{}}{(}{)}{~}{^}caf\xC3\xA9 \xE2\x82\xAC/2"});
-  EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
-  EXPECT_EQ(target.Text(), "Hello AB\r\t\001\033x\033[Dxxx+%{}()~^caf\xC3\xA9 \xE2\x82\xAC");
-}
-
 // Faster than the target reads, keys would fill what the compositor holds
 // for it, and the compositor would disconnect the target: 5,000 characters,
 // half of them with Shift, arrive whole.
@@ -66,26 +58,6 @@ TEST_F(WaylandSend, ALongPieceArrivesWholeInFoot) {
   Program program({"/Long Target/" + keys + "/2"});
   EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
   EXPECT_TRUE(target.WaitText(text)) << target.Text().size() << " of " << text.size() << " bytes arrived";
-}
-
-TEST_F(WaylandSend, AMissingTargetEndsAOnceRunWithExitCodeOneAndALoopRunGoesOn) {
-  {
-    Program loop({"/No Such Window 4711/abc/2/loop"});
-    ASSERT_TRUE(loop.AwaitMain().has_value());
-    // Two rounds of the countdown: the activation has failed at least once.
-    EXPECT_FALSE(WaitFor([&] { return !loop.Running(); }, 5s)) << "a Loop run goes on";
-  }
-  Program once({"/No Such Window 4711/abc/2"});
-  EXPECT_EQ(once.WaitExit(), 1);
-}
-
-TEST_F(WaylandSend, PersistWaitsForTheWindowThenSendsOnce) {
-  Program program({"/Late Target/found it/2/persist"});
-  ASSERT_TRUE(program.AwaitMain().has_value());
-  TextTarget target(Kind::Foot, "Late Target");
-  ASSERT_TRUE(target.Ready());
-  EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
-  EXPECT_EQ(target.Text(), "found it");
 }
 
 TEST_F(WaylandSend, LoopSendsAgainAndAWindowInTheScratchpadIsBroughtBack) {
@@ -145,48 +117,19 @@ TEST_F(WaylandSend, AShiftHeldOnTheUsersKeyboardNeitherChangesTheTextNorIsReleas
   }
 }
 
-// Characters that no key of us, de or fr types with at most Shift, 66
-// different ones, twice over: more than one keymap holds beside the layout
-// in one chunk is not needed, but they replace each other as they go.
-std::string OutsideTheKeymaps() {
-  std::u16string one;
-  for (char16_t c = u'\u0430'; c <= u'\u044F'; ++c) one += c;  // а..я
-  for (char16_t c = u'\u03B1'; c <= u'\u03C9'; ++c) one += c;  // α..ω
-  one += u"\u00E4\u00F6\u00FC\u00DF\u20AC\u2713\u2192\u03A9\u2026";
-  return rt::ToUtf8(one + one) + "\xF0\x9F\x98\x80";  // and one beyond the 16-bit plane
-}
-
-TEST_F(WaylandSend, TheNotationAndCharactersOutsideTheLayoutArriveExactlyInGtkAndQtEditors) {
-  const struct {
-    const char* keys;
-    const char* text;
-  } corpus[] = {
-      {"abcxyz ABCXYZ 0123456789", "abcxyz ABCXYZ 0123456789"},
-      {"!@#$&*_=-[]\\;:'\",.<>?|`", "!@#$&*_=-[]\\;:'\",.<>?|`"},
-      {"{{}{}}{+}{^}{%}{~}{(}{)}", "{}+^%~()"},
-      {"a~b{ENTER}{TAB}c", "a\nb\n\tc"},
-      {"+(abc)d +e", "ABCd E"},
-      {"{h 10}", "hhhhhhhhhh"},
-      {"abc{LEFT}{BS}x{END}", "axc"},
-  };
-  std::string keys, text;
-  for (const auto& c : corpus) {
-    keys += std::string(c.keys) + "~";
-    text += std::string(c.text) + "\n";
-  }
-  keys += OutsideTheKeymaps();
-  text += OutsideTheKeymaps();
-  for (Kind kind : {Kind::Gtk, Kind::Qt}) {
-    for (const char* layout : kLayouts) {
-      SCOPED_TRACE(std::string(TextTarget::Name(kind)) + ", " + layout);
-      ASSERT_TRUE(Sway::SetLayout(layout));
-      const std::string title = std::string("Editor ") + layout + " " + TextTarget::Name(kind);
-      TextTarget target(kind, title);
-      ASSERT_TRUE(target.Ready());
-      Program program({"/" + title + "/" + keys + "/2"});
-      EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
-      EXPECT_TRUE(target.WaitText(text)) << target.Text();
-    }
+// The typing corpus of every platform (../e2e/typing_corpus.h) into the GTK
+// editor under each layout; the shared scenario types it into the Qt one.
+TEST_F(WaylandSend, TheNotationAndCharactersOutsideTheLayoutArriveExactlyInAGtkEditor) {
+  const std::string keys = strumlet::e2e::TypingCorpusKeys(), text = strumlet::e2e::TypingCorpusText("\n");
+  for (const char* layout : kLayouts) {
+    SCOPED_TRACE(layout);
+    ASSERT_TRUE(Sway::SetLayout(layout));
+    const std::string title = std::string("Editor ") + layout + " " + TextTarget::Name(Kind::Gtk);
+    TextTarget target(Kind::Gtk, title);
+    ASSERT_TRUE(target.Ready());
+    Program program({"/" + title + "/" + keys + "/2"});
+    EXPECT_EQ(program.WaitExit(), 0) << program.Errors();
+    EXPECT_TRUE(target.WaitText(text)) << target.Text();
   }
 }
 

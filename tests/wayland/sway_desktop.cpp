@@ -48,7 +48,8 @@ std::vector<SwayWindow> Sway::Windows() {
       "[.. | objects | select(.type==\"workspace\")] | .[] | .name as $ws"
       " | (.. | objects | select(.pid? != null and (.type==\"con\" or .type==\"floating_con\")))"
       " | [.id, .pid, .focused, (.app_id // \"\"), ($ws==\"__i3_scratch\"), (.rect.x + .window_rect.x),"
-      " (.rect.y + .window_rect.y), .window_rect.width, .window_rect.height, (.name // \"\")] | @tsv";
+      " (.rect.y + .window_rect.y), .window_rect.width, .window_rect.height, .geometry.width, .geometry.height,"
+      " (.name // \"\")] | @tsv";
   std::string out = Run(std::string("swaymsg -t get_tree 2>/dev/null | jq -r '") + filter + "'");
   std::vector<SwayWindow> windows;
   std::istringstream lines(out);
@@ -56,13 +57,13 @@ std::vector<SwayWindow> Sway::Windows() {
   while (std::getline(lines, line)) {
     std::vector<std::string> f;
     std::size_t start = 0;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 11; ++i) {
       std::size_t tab = line.find('\t', start);
       if (tab == std::string::npos) break;
       f.push_back(line.substr(start, tab - start));
       start = tab + 1;
     }
-    if (f.size() != 9) continue;
+    if (f.size() != 11) continue;
     SwayWindow w;
     w.id = std::stol(f[0]);
     w.pid = static_cast<pid_t>(std::stol(f[1]));
@@ -73,6 +74,8 @@ std::vector<SwayWindow> Sway::Windows() {
     w.y = std::stoi(f[6]);
     w.width = std::stoi(f[7]);
     w.height = std::stoi(f[8]);
+    w.surfaceWidth = std::stoi(f[9]);
+    w.surfaceHeight = std::stoi(f[10]);
     w.title = line.substr(start);
     windows.push_back(w);
   }

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "../linux/desktop.h"
+#include "../linux/process.h"
 
 namespace strumlet::wayland_e2e {
 
@@ -37,6 +37,9 @@ struct SwayWindow {
   bool focused = false;
   bool scratchpad = false;  // hidden in the scratchpad
   int x = 0, y = 0, width = 0, height = 0;  // the content, on the screen
+  // The window's own size: a window of a fixed size is smaller than its
+  // tile, drawn from the tile's corner.
+  int surfaceWidth = 0, surfaceHeight = 0;
 };
 
 class Sway {

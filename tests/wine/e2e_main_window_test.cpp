@@ -4,28 +4,13 @@
 
 #include <string>
 
-#include "info/frm_about.h"
-#include "info/frm_about_ids.h"
 #include "mainwin/form1_ids.h"
 #include "program_driver.h"
-#include "strumlet_version.h"
 
 namespace {
 
 using namespace strumlet::wine;
 namespace ids = strumlet::form1_ids;
-
-// Clicks into a control with the mouse, as the user would.
-void ClickInto(HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
-}
 
 std::wstring Clipboard() {
   std::wstring text;
@@ -134,33 +119,6 @@ TEST(RealMainWindow, TheComposerShowsItsLineThenCopiesIt) {
   EXPECT_EQ(TextOf(box), L"Strumlet");
   Program::PressOk(box);
   EXPECT_TRUE(WaitFor([&] { return Clipboard() == line; })) << testing::PrintToString(Clipboard());
-  EXPECT_EQ(program.Close(main), 0);
-}
-
-TEST(RealMainWindow, TheAboutWindowShowsVersionAndCopiesTheAddress) {
-  Program program(L"/Nothing Here 4711/x/30/loop");
-  HWND main = program.MainWindow();
-  ASSERT_NE(main, nullptr);
-  Click(program.Control(main, ids::kCommand5));
-  HWND about = program.WaitWindow(L"About Strumlet");
-  ASSERT_NE(about, nullptr);
-  namespace a = strumlet::about_ids;
-  rt::ustring address = strumlet::HomepageAddress();
-  std::wstring wideAddress(address.begin(), address.end());
-  EXPECT_EQ(program.ControlText(about, a::kTitle), L"Strumlet");
-  EXPECT_EQ(program.ControlText(about, a::kVersion), L"Version " STRUMLET_SHOWN_VERSION);
-  std::wstring description = program.ControlText(about, a::kDescription);
-  EXPECT_NE(description.find(L"\r\nNew version at " + wideAddress + L"\r\n(Copied to clipboard)"), std::wstring::npos);
-  EXPECT_TRUE(WaitFor([&] { return Clipboard() == wideAddress; }));
-  // Esc clicks OK.
-  ASSERT_TRUE(Foreground(about));
-  Keys({}, VK_ESCAPE);
-  EXPECT_TRUE(WaitFor([&] {
-    for (HWND w : TopWindows(program.Pid(), L"", L"About Strumlet")) {
-      if (IsWindowVisible(w)) return false;
-    }
-    return true;
-  }));
   EXPECT_EQ(program.Close(main), 0);
 }
 

@@ -24,44 +24,19 @@ TEST(RealSend, TheRoadOfOneRunSendsTwiceInALoop) {
   EXPECT_EQ(program.Close(main), 0);
 }
 
-TEST(RealSend, OnceEndsAfterItsSendWithExitCodeZero) {
+TEST(RealSend, TheNotationArrivesCharacterForCharacter) {
   Notepad notepad;
   ASSERT_TRUE(notepad.Ready());
-  Program program(L"/untitled - notepad/once{0}done/2");
+  // Modifiers on keys and groups, navigation keys, repeats, every escape,
+  // Enter and Tab, letters from outside any single code page.
+  const std::wstring script =
+      L"+hello +(world){LEFT 5}{DEL}w^{HOME}>{END}~{TAB}a{+}{%}{{}{}}{(}{)}{~}{^}{[}{]}~{x 3}{BS}~"
+      L"d\u00e9j\u00e0 vu \u00f1 \u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c \u20ac \U0001F600";
+  const std::wstring expected =
+      L">Hello wORLD\r\n\ta+%{}()~^[]\r\nxx\r\nd\u00e9j\u00e0 vu \u00f1 \u03a9\u03bc\u03ad\u03b3\u03b1 \u65e5\u672c \u20ac \U0001F600";
+  Program program(L"/Untitled - Notepad/" + script + L"/2");
   EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(notepad.Text(), L"oncedone");
-}
-
-TEST(RealSend, AMissingTargetShowsTheRedStatusAndOnceEndsWithExitCodeOne) {
-  {
-    Program program(L"/No Such Window 4711/abc/3/loop");
-    HWND main = program.MainWindow();
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 45s));
-    // The label is painted red.
-    HWND label = program.Control(main, ids::kLabel2);
-    RECT r{};
-    GetWindowRect(label, &r);
-    HDC screen = GetDC(nullptr);
-    bool red = WaitFor([&] { return GetPixel(screen, r.right - 2, r.bottom - 2) == RGB(255, 0, 0); }, 30s);
-    ReleaseDC(nullptr, screen);
-    EXPECT_TRUE(red);
-    EXPECT_TRUE(program.Running());
-  }
-  Program once(L"/No Such Window 4711/abc/2");
-  EXPECT_EQ(once.WaitExit(), 1);
-}
-
-TEST(RealSend, PersistWaitsForTheWindowThenSendsOnce) {
-  Program program(L"/Untitled - Notepad/found it/2/persist");
-  HWND main = program.MainWindow();
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kLabel2) == L"Window not found!"; }, 45s));
-  EXPECT_TRUE(program.IsChecked(main, ids::kPersist));
-  Notepad notepad;
-  ASSERT_TRUE(notepad.Ready());
-  EXPECT_EQ(program.WaitExit(), 0);
-  EXPECT_EQ(notepad.Text(), L"found it");
+  EXPECT_EQ(notepad.Text(), expected);
 }
 
 TEST(RealSend, SendNowSendsTwoTicksLater) {
@@ -73,14 +48,6 @@ TEST(RealSend, SendNowSendsTwoTicksLater) {
   Click(program.Control(main, ids::kSendNow));
   EXPECT_TRUE(notepad.WaitText(L"now", 30s)) << testing::PrintToString(notepad.Text());
   EXPECT_EQ(program.Close(main), 0);
-}
-
-TEST(RealSend, AnArgumentErrorEndsTheOnceRunWithExitCodeTwo) {
-  Program program(L"/Untitled - Notepad/abc/");
-  HWND box = program.WaitMessageBox();
-  ASSERT_NE(box, nullptr);
-  Program::PressOk(box);
-  EXPECT_EQ(program.WaitExit(), 2);
 }
 
 }  // namespace

@@ -1,20 +1,10 @@
 #include "program_driver.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "platform/resource_ids.h"
 
 namespace strumlet::wine {
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-}
 
 std::wstring TextOf(HWND window) {
   DWORD_PTR length = 0;
@@ -171,7 +161,18 @@ int Program::Close(HWND main) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
-void Keys(std::initializer_list<WORD> down, WORD key) {
+void ClickInto(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+void Keys(const std::vector<WORD>& down, WORD key) {
   std::vector<INPUT> inputs;
   auto add = [&](WORD vk, bool up) {
     INPUT in{};
@@ -187,9 +188,9 @@ void Keys(std::initializer_list<WORD> down, WORD key) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-bool Foreground(HWND window) {
+bool Foreground(HWND window, std::chrono::milliseconds limit) {
   SetForegroundWindow(window);
-  return WaitFor([&] { return GetForegroundWindow() == window; }, 30s);
+  return WaitFor([&] { return GetForegroundWindow() == window; }, limit);
 }
 
 int Program::WaitExit(std::chrono::milliseconds limit) {

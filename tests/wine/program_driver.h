@@ -7,16 +7,15 @@
 
 #include <chrono>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
+
+#include "../e2e/wait_for.h"
 
 namespace strumlet::wine {
 
 using namespace std::chrono_literals;
-
-// Polls `condition` every 20 ms until it holds or `limit` has passed.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 45s);
+using e2e::WaitFor;
 
 // Text of another process's window or control (WM_GETTEXT).
 std::wstring TextOf(HWND window);
@@ -59,14 +58,16 @@ class Program {
 
 // Clicks a button of another process (BM_CLICK).
 void Click(HWND button);
+// Clicks into a control with the mouse, as the user would.
+void ClickInto(HWND control);
 
 // Presses and releases a key with modifiers held around it, as the user
 // would, into the foreground window.
-void Keys(std::initializer_list<WORD> down, WORD key);
+void Keys(const std::vector<WORD>& down, WORD key);
 
 // Brings a window of another process to the front, as a user's click on it
 // does, and waits until it is the foreground window.
-bool Foreground(HWND window);
+bool Foreground(HWND window, std::chrono::milliseconds limit = 30s);
 
 // The folder of the running test executable.
 std::wstring TestFolder();

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "platform/x11/clipboard_holder.h"
 
@@ -34,15 +33,6 @@ int CopyModeMain() {
   const char* limit = std::getenv(kCopyLimit);
   std::chrono::milliseconds ms = limit ? std::chrono::milliseconds(std::atoi(limit)) : rt::posix::kHolderStartLimit;
   return rt::x11::StartClipboardHolder(ReadFile(file), ms) ? 0 : 1;
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
 }
 
 std::string ScratchPath(const char* what) {

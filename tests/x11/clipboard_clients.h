@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "../e2e/wait_for.h"
+
 namespace clipboard_test {
 
 using namespace std::chrono_literals;
@@ -33,7 +35,7 @@ inline constexpr const char* kMark = "STRUMLET_TEST_MARK";
 // Runs in copy mode; returns the exit code.
 int CopyModeMain();
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 30s);
+using strumlet::e2e::WaitFor;
 std::string ScratchPath(const char* what);
 bool WriteFile(const std::string& path, const std::string& data, mode_t mode = 0644);
 std::string ReadFile(const std::string& path);

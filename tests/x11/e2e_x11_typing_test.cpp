@@ -26,6 +26,7 @@
 #include <string>
 #include <thread>
 
+#include "../e2e/wait_for.h"
 #include "platform/text.h"
 #include "platform/x11/x_keyboard.h"
 
@@ -33,16 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Polls `done` until it holds or `limit` passes.
-template <typename F>
-bool WaitFor(F done, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-  auto end = Clock::now() + limit;
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
+using strumlet::e2e::WaitFor;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 namespace strumlet::x11_test {
 
@@ -62,15 +61,6 @@ bool WindowManagerReady(Display* display) {
 }
 
 }  // namespace
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
 
 const std::vector<WindowManager>& WindowManagers() {
   static const std::vector<WindowManager> all = {

@@ -14,12 +14,13 @@
 #include <utility>
 #include <vector>
 
+#include "../e2e/wait_for.h"
+
 namespace strumlet::x11_test {
 
 using namespace std::chrono_literals;
 
-// Polls `done` every few milliseconds until it holds or the limit passes.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 60s);
+using e2e::WaitFor;
 
 struct WindowManager {
   std::string name;                  // as the tests print it: "openbox", "none"
