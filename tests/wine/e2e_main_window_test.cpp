@@ -87,9 +87,10 @@ TEST(RealMainWindow, ShiftEscClosesTheMainWindowWithHelpAndAbout) {
   // handled when the call returns.
   DWORD_PTR result = 0;
   ASSERT_NE(SendMessageTimeoutW(program.Control(main, ids::kCommand3), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 30000, &result), 0);
-  // The user brings the main window to the front once; its keys then reach
-  // it, not the About or the help window (where Esc would close them).
-  ASSERT_TRUE(Foreground(main));
+  // The user brings the main window to the front; its keys then reach it,
+  // not the About or the help window (where Esc would close them). The
+  // activations of the windows just shown may still be on their way.
+  ASSERT_TRUE(SettledForeground(main));
   Keys({}, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return program.ControlText(main, ids::kCommand2) == L"&Resume Counter"; }));
   EXPECT_TRUE(IsWindowVisible(about)) << "Esc went to the About window";

@@ -193,6 +193,27 @@ bool Foreground(HWND window, std::chrono::milliseconds limit) {
   return WaitFor([&] { return GetForegroundWindow() == window; }, limit);
 }
 
+bool SettledForeground(HWND window, std::chrono::milliseconds limit) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + limit;
+  while (Clock::now() < deadline) {
+    if (!Foreground(window, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()))) return false;
+    // The window counts as settled once it has kept the foreground for a
+    // second; a late answer from the window manager takes it within that.
+    const auto held_from = Clock::now();
+    bool kept = true;
+    while (Clock::now() - held_from < 1s) {
+      if (GetForegroundWindow() != window) {
+        kept = false;
+        break;
+      }
+      Sleep(20);
+    }
+    if (kept) return true;
+  }
+  return false;
+}
+
 int Program::WaitExit(std::chrono::milliseconds limit) {
   if (!info_.hProcess) return -1;
   if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) return -1;

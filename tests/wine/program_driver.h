@@ -69,6 +69,12 @@ void Keys(const std::vector<WORD>& down, WORD key);
 // does, and waits until it is the foreground window.
 bool Foreground(HWND window, std::chrono::milliseconds limit = 30s);
 
+// As Foreground, and then waits out a late activation: under Wine the
+// window manager's answer to an earlier activation can arrive after the
+// request and take the foreground back. Brings the window forward again
+// until it keeps the foreground for a second.
+bool SettledForeground(HWND window, std::chrono::milliseconds limit = 60s);
+
 // The folder of the running test executable.
 std::wstring TestFolder();
 
