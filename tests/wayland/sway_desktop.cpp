@@ -3,11 +3,15 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
 #ifndef GTK_TEXT_TARGET
 #error "GTK_TEXT_TARGET names the GTK 3 editor the tests type into"
+#endif
+#ifndef VIRTUAL_POINTER
+#error "VIRTUAL_POINTER names the test's pointer"
 #endif
 #ifndef SECOND_KEYBOARD
 #error "SECOND_KEYBOARD names the test's keyboard with a lock and held keys"
@@ -118,10 +122,38 @@ bool Sway::ToScratchpad(long id) { return Command("[con_id=" + std::to_string(id
 
 bool Sway::SetLayout(const std::string& layout) { return Command("input type:keyboard xkb_layout " + layout); }
 
-void Sway::ClickAt(int x, int y) {
-  Command("seat seat0 cursor set " + std::to_string(x) + " " + std::to_string(y));
-  Command("seat seat0 cursor press button1");
-  Command("seat seat0 cursor release button1");
+UserPointer::UserPointer() : answers_(linux_e2e::ScratchFile("pointer")) {
+  pipe_ = popen((std::string(VIRTUAL_POINTER) + " > " + Quote(answers_)).c_str(), "w");
+  ready_ = pipe_ && WaitFor([&] { return Answered(0); }, 30s) && ReadFile(answers_).rfind("ready\n", 0) == 0;
+}
+
+UserPointer::~UserPointer() {
+  if (pipe_) pclose(pipe_);
+  unlink(answers_.c_str());
+}
+
+// The tool says "ready", then answers each command on a line of its own.
+bool UserPointer::Answered(std::size_t commands) const {
+  const std::string text = ReadFile(answers_);
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) > commands;
+}
+
+bool UserPointer::ClickAt(int x, int y) {
+  if (!ready_) return false;
+  // The screen's size: the pointer's points are given within it.
+  const std::string size = Run("swaymsg -t get_outputs 2>/dev/null | jq -r '([.[] | select(.active) | .rect | .x + .width] | max), "
+                               "([.[] | select(.active) | .rect | .y + .height] | max)'");
+  int width = 0, height = 0;
+  std::istringstream(size) >> width >> height;
+  if (width <= 0 || height <= 0) return false;
+  std::fputs(("click " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(width) + " " +
+              std::to_string(height) + "\n").c_str(),
+             pipe_);
+  std::fflush(pipe_);
+  ++sent_;
+  if (!WaitFor([&] { return Answered(sent_); }, 30s)) return false;
+  const std::string text = ReadFile(answers_);
+  return text.size() >= 3 && text.compare(text.size() - 3, 3, "ok\n") == 0;
 }
 
 void UserKeyboard::Key(const std::string& key, const std::vector<std::string>& modifiers) {

@@ -58,8 +58,6 @@ class Sway {
   // The layout of the seat's keyboards (us, de, fr): it reaches the
   // keyboards sway configures, not those that bring their own keymap.
   static bool SetLayout(const std::string& layout);
-  // A left click at a point of the screen.
-  static void ClickAt(int x, int y);
 };
 
 // A keyboard of the test's own (wtype), as another device of the user.
@@ -89,6 +87,28 @@ class SecondKeyboard {
  private:
   void Send(const std::string& command);
   FILE* pipe_;
+};
+
+// A pointer of the test's own on the seat (virtual_pointer), as a user's
+// mouse. Sway's headless seat has none: while one is up, clients bind a
+// pointer, so it is made before the programs it clicks into start.
+class UserPointer {
+ public:
+  UserPointer();
+  ~UserPointer();
+  UserPointer(const UserPointer&) = delete;
+  UserPointer& operator=(const UserPointer&) = delete;
+  // Whether the pointer is on the seat.
+  bool Ready() const { return ready_; }
+  // A left click at a point of the screen; true once sway has taken it.
+  bool ClickAt(int x, int y);
+
+ private:
+  bool Answered(std::size_t commands) const;
+  std::string answers_;
+  FILE* pipe_ = nullptr;
+  std::size_t sent_ = 0;
+  bool ready_ = false;
 };
 
 // The clipboard as another client reads it, nothing when it is empty.

@@ -1,13 +1,14 @@
 // The shared scenarios' driver on a headless sway: the real strumlet on its
 // Wayland services, its windows found in sway's tree by process and title,
 // keys from the test's own keyboard (wtype) into the window sway has
-// focused. The seat has no pointer: a control is reached by the access key
-// of its caption (a control without one cannot be clicked here), a message
-// box is read by its Ctrl+C, a pixel by grim, the clipboard by wl-paste.
-// The targets are foot in raw mode and the Qt 6 editor.
+// focused, clicks from the test's own pointer at the place the form's
+// layout gives a control. A text box and a message box are read by their
+// Ctrl+C, a pixel by grim, the clipboard by wl-paste. The targets are foot
+// in raw mode and the Qt 6 editor.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "../e2e/e2e_text.h"
 #include "../e2e/form_layout.h"
@@ -47,8 +48,9 @@ std::optional<std::uint32_t> ScreenPixel(int x, int y) {
 
 class SwayProgram : public ProgramUnderTest {
  public:
-  SwayProgram(FormLayout& layout, const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
-      : layout_(layout), program_(arguments, environment) {}
+  SwayProgram(FormLayout& layout, sway::UserPointer& pointer, const std::vector<std::string>& arguments,
+              const std::vector<std::string>& environment)
+      : layout_(layout), pointer_(pointer), program_(arguments, environment) {}
 
   bool Running() override { return program_.Running(); }
   int WaitExit(std::chrono::milliseconds limit) override { return program_.WaitExit(limit); }
@@ -84,7 +86,21 @@ class SwayProgram : public ProgramUnderTest {
     auto w = Window(window);
     return w ? Size{w->surfaceWidth, w->surfaceHeight} : Size{};
   }
-  void Close(WindowId window) override { Sway::Command("[con_id=" + std::to_string(window) + "] kill"); }
+  // Sway's kill asks the window to close, as its close box would. When it
+  // does not go, the test's log says what sway answered and which windows
+  // the program has.
+  void Close(WindowId window) override {
+    int code = 0;
+    const std::string answer = sway::Run("swaymsg " + sway::Quote("[con_id=" + std::to_string(window) + "] kill") + " 2>&1", &code);
+    if (code == 0 && WaitFor([&] { return Gone(window); }, 30s)) return;
+    std::string shown;
+    for (const SwayWindow& w : Sway::Windows()) {
+      if (w.pid == program_.Pid()) shown += " [" + std::to_string(w.id) + " \"" + w.title + "\"" + (w.focused ? " focused" : "") + "]";
+    }
+    std::fprintf(stderr, "closing window %lu: sway answered %d %s; still running: %s; its windows:%s\n",
+                 static_cast<unsigned long>(window), code, answer.c_str(), program_.Running() ? "yes" : "no",
+                 shown.empty() ? " none" : shown.c_str());
+  }
 
   WindowId AwaitMessageBox(std::chrono::milliseconds limit) override {
     auto box = Sway::Await([&](const SwayWindow& w) { return w.pid == program_.Pid() && w.title == "Strumlet" && !MainShaped(w); },
@@ -92,14 +108,7 @@ class SwayProgram : public ProgramUnderTest {
     return box ? static_cast<WindowId>(box->id) : 0;
   }
   std::optional<MessageBoxContent> ReadMessageBox(WindowId box) override {
-    std::optional<std::string> copy;
-    for (int attempt = 0; attempt < 6 && !copy; ++attempt) {
-      if (!Sway::Focus(static_cast<long>(box))) return std::nullopt;
-      sway::Run("wl-copy --clear");
-      sway::UserKeyboard::Key("c", {"ctrl"});
-      WaitFor([&] { return (copy = sway::Clipboard()).has_value() && !copy->empty(); }, 5s);
-      if (copy && copy->empty()) copy.reset();
-    }
+    std::optional<std::string> copy = Copy(box, [] { return true; });
     if (!copy) return std::nullopt;
     CopiedBox parts = ParseCopiedBox(*copy);
     return MessageBoxContent{parts.title, parts.text, parts.buttons};
@@ -110,11 +119,17 @@ class SwayProgram : public ProgramUnderTest {
     return WaitFor([&] { return Gone(box); });
   }
 
+  // With the pointer at the control's middle; without a pointer, by the
+  // access key of its caption.
   bool Click(WindowId form, int id) override {
     const rt::Control* control = layout_.Find(id);
-    const std::string key = control ? FormLayout::AccessKey(*control) : "";
-    if (key.empty()) return false;
-    return Key(form, {key, {"Alt"}});
+    if (!control) return false;
+    if (!pointer_.Ready()) {
+      const std::string key = FormLayout::AccessKey(*control);
+      return !key.empty() && Key(form, {key, {"Alt"}});
+    }
+    auto middle = ScreenPoint(form, *control, 1, 2);
+    return middle && Sway::Focus(static_cast<long>(form)) && pointer_.ClickAt(middle->first, middle->second);
   }
   bool Key(WindowId form, const Keystroke& key) override {
     if (!Sway::Focus(static_cast<long>(form))) return false;
@@ -123,24 +138,65 @@ class SwayProgram : public ProgramUnderTest {
     sway::UserKeyboard::Key(key.key, modifiers);
     return true;
   }
-  bool PasteInto(WindowId, int) override { return false; }
+  bool PasteInto(WindowId form, int id) override {
+    if (!pointer_.Ready() || !Click(form, id)) return false;
+    sway::UserKeyboard::Key("a", {"ctrl"});
+    sway::UserKeyboard::Key("v", {"ctrl"});
+    return true;
+  }
 
-  // Qt's widgets tell no other client their text, state or place.
-  std::optional<std::string> Text(WindowId, int) override { return std::nullopt; }
+  // Only a text box's text can be copied out of it. Qt's widgets tell no
+  // other client their state or place.
+  std::optional<std::string> Text(WindowId form, int id) override {
+    const rt::Control* control = layout_.Find(id);
+    if (!control || control->Kind() != rt::ControlKind::TextBox || !pointer_.Ready()) return std::nullopt;
+    return Copy(form, [&] {
+      if (!Click(form, id)) return false;
+      sway::UserKeyboard::Key("a", {"ctrl"});
+      return true;
+    });
+  }
   std::optional<bool> Checked(WindowId, int) override { return std::nullopt; }
   std::optional<bool> Enabled(WindowId, int) override { return std::nullopt; }
   std::optional<Box> ControlBox(WindowId, int) override { return std::nullopt; }
   std::optional<std::uint32_t> CornerColor(WindowId form, int id) override {
     const rt::Control* control = layout_.Find(id);
-    auto w = Window(form);
-    if (!control || !w || control->Parent().ClientWidth <= 0) return std::nullopt;
-    const int dpi = (w->surfaceWidth * 1440 + control->Parent().ClientWidth / 2) / control->Parent().ClientWidth;
-    const rt::TwipsRect& b = control->Bounds();
-    return ScreenPixel(w->x + rt::TwipsToPixels(b.left, dpi) + rt::TwipsToPixels(b.width, dpi) - 2,
-                       w->y + rt::TwipsToPixels(b.top, dpi) + rt::TwipsToPixels(b.height, dpi) - 2);
+    if (!control) return std::nullopt;
+    auto corner = ScreenPoint(form, *control, 1, 1);
+    if (!corner) return std::nullopt;
+    return ScreenPixel(corner->first - 2, corner->second - 2);
   }
 
  private:
+  // The point of the screen at that fraction of the control's width and
+  // height, where the form's layout puts it at the window's scale.
+  std::optional<std::pair<int, int>> ScreenPoint(WindowId form, const rt::Control& control, int numerator, int denominator) {
+    auto w = Window(form);
+    const int width = control.Parent().ClientWidth;
+    if (!w || width <= 0) return std::nullopt;
+    const int dpi = (w->surfaceWidth * 1440 + width / 2) / width;
+    const rt::TwipsRect& b = control.Bounds();
+    return std::pair{w->x + rt::TwipsToPixels(b.left, dpi) + rt::TwipsToPixels(b.width, dpi) * numerator / denominator,
+                     w->y + rt::TwipsToPixels(b.top, dpi) + rt::TwipsToPixels(b.height, dpi) * numerator / denominator};
+  }
+
+  // What the window's Ctrl+C puts on the clipboard, after `select` (false
+  // when it could not). Copying changes nothing in the program, so a copy
+  // that did not come through (the key came before the focus) is tried
+  // again.
+  std::optional<std::string> Copy(WindowId window, const std::function<bool()>& select) {
+    std::optional<std::string> copy;
+    for (int attempt = 0; attempt < 6 && !copy; ++attempt) {
+      if (!Sway::Focus(static_cast<long>(window))) return std::nullopt;
+      sway::Run("wl-copy --clear");
+      if (!select()) return std::nullopt;
+      sway::UserKeyboard::Key("c", {"ctrl"});
+      WaitFor([&] { return (copy = sway::Clipboard()).has_value() && !copy->empty(); }, 5s);
+      if (copy && copy->empty()) copy.reset();
+    }
+    return copy;
+  }
+
   static bool EndsInName(const std::string& title) {
     return title.size() >= 8 && title.compare(title.size() - 8, 8, "Strumlet") == 0;
   }
@@ -153,6 +209,7 @@ class SwayProgram : public ProgramUnderTest {
   }
 
   FormLayout& layout_;
+  sway::UserPointer& pointer_;
   sway::Program program_;
 };
 
@@ -182,14 +239,14 @@ class SwayDesktop : public Desktop {
   std::unique_ptr<ProgramUnderTest> Start(const std::vector<std::string>& arguments, const StartOptions& options) override {
     std::vector<std::string> environment;
     if (options.dpi > 0) environment.push_back("QT_FONT_DPI=" + std::to_string(options.dpi));
-    return std::make_unique<SwayProgram>(layout_, arguments, environment);
+    return std::make_unique<SwayProgram>(layout_, pointer_, arguments, environment);
   }
   std::size_t LongestArgumentText() override { return 32 * 4096 - 1; }
   bool Minimises() const override { return false; }
   std::string CannotClick(int id) override {
     const rt::Control* control = layout_.Find(id);
-    if (control && !FormLayout::AccessKey(*control).empty()) return "";
-    return "the seat has no pointer, and the control \"" + (control ? control->Name() : std::to_string(id)) +
+    if (control && (pointer_.Ready() || !FormLayout::AccessKey(*control).empty())) return "";
+    return "the test's pointer is not on the seat, and the control \"" + (control ? control->Name() : std::to_string(id)) +
            "\" has no access key";
   }
   bool SeesControls() const override { return false; }
@@ -218,6 +275,8 @@ class SwayDesktop : public Desktop {
 
  private:
   FormLayout layout_;
+  // Up before any program starts, so that every program has bound it.
+  sway::UserPointer pointer_;
 };
 
 }  // namespace
