@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace strumlet::e2e {
 
@@ -15,5 +16,26 @@ using namespace std::chrono_literals;
 // (false). The condition is tried once more after the limit, so that a
 // slow poll on a busy machine never turns a late success into a failure.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s);
+
+// Keeps a test's clicks single. Toolkits take a second press near the first
+// within their double-click time (Qt's is 400 ms) as a double click, which in
+// a text box selects the word under the pointer instead of placing the
+// cursor; a test that clicks one spot twice in quick succession (into a text
+// box to read it, say) would then read a word. As a user would, a second
+// click at the same spot waits that time out; clicks elsewhere do not wait.
+class SingleClicks {
+ public:
+  // Returns once a press at (x, y) on the screen cannot pair with the last.
+  void Before(int x, int y);
+  // The press at (x, y) has reached the display server.
+  void Pressed(int x, int y);
+
+ private:
+  struct Press {
+    int x, y;
+    std::chrono::steady_clock::time_point at;
+  };
+  std::optional<Press> last_;
+};
 
 }  // namespace strumlet::e2e

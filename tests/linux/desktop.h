@@ -165,6 +165,7 @@ class Screen {
 
   _XDisplay* display_;
   XWindow own_ = 0;
+  e2e::SingleClicks clicks_;
 };
 
 }  // namespace strumlet::linux_e2e

@@ -12,10 +12,12 @@ namespace strumlet::linux_e2e {
 
 void Screen::ClickAt(XWindow window, int x, int y) {
   Box client = Client(window);
+  clicks_.Before(client.x + x, client.y + y);
   XTestFakeMotionEvent(display_, DefaultScreen(display_), client.x + x, client.y + y, CurrentTime);
   XTestFakeButtonEvent(display_, 1, True, CurrentTime);
   XTestFakeButtonEvent(display_, 1, False, CurrentTime);
   XSync(display_, False);
+  clicks_.Pressed(client.x + x, client.y + y);
   // The click has been read before anything else comes: Qt gets the
   // pointer and the keyboard on separate ways (XInput 2 and core events),
   // and a key right after a click can otherwise overtake it.

@@ -146,12 +146,14 @@ bool UserPointer::ClickAt(int x, int y) {
   int width = 0, height = 0;
   std::istringstream(size) >> width >> height;
   if (width <= 0 || height <= 0) return false;
+  clicks_.Before(x, y);
   std::fputs(("click " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(width) + " " +
               std::to_string(height) + "\n").c_str(),
              pipe_);
   std::fflush(pipe_);
   ++sent_;
   if (!WaitFor([&] { return Answered(sent_); }, 30s)) return false;
+  clicks_.Pressed(x, y);
   const std::string text = ReadFile(answers_);
   return text.size() >= 3 && text.compare(text.size() - 3, 3, "ok\n") == 0;
 }

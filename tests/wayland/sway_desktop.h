@@ -109,6 +109,7 @@ class UserPointer {
   FILE* pipe_ = nullptr;
   std::size_t sent_ = 0;
   bool ready_ = false;
+  e2e::SingleClicks clicks_;
 };
 
 // The clipboard as another client reads it, nothing when it is empty.

@@ -177,7 +177,8 @@ TEST_F(OnSway, TheWindowListHasEveryToolkitsWindowsByTitleTheLastActivatedFirst)
   TextTarget foot(TextTarget::Kind::Foot, "List Foot " + utf8);
   TextTarget gtk(TextTarget::Kind::Gtk, "List GTK");
   TextTarget qt(TextTarget::Kind::Qt, "List Qt");
-  ASSERT_TRUE(foot.Ready() && gtk.Ready() && qt.Ready());
+  ASSERT_TRUE(foot.Ready() && gtk.Ready() && qt.Ready())
+      << "foot " << foot.Ready() << ", GTK " << gtk.Ready() << ", Qt " << qt.Ready();
   ASSERT_TRUE(Sway::Focus(gtk.Window()));
   std::vector<std::string> titles;
   EXPECT_TRUE(WaitFor([&] {
