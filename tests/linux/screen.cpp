@@ -4,6 +4,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstdio>
+
 #include "desktop.h"
 #include "platform/twips.h"
 
@@ -202,7 +204,7 @@ bool Screen::Activate(XWindow window) {
            attributes.map_state == IsViewable && !IsMinimised(window);
   };
   bool wasMinimised = IsMinimised(window);
-  if (!focused()) {
+  auto request = [&] {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -212,14 +214,26 @@ bool Screen::Activate(XWindow window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display_, DefaultRootWindow(display_), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display_);
-  }
+  };
+  // A request can come to nothing: asked while a message box of the window
+  // was still closing, openbox focuses the box, and the focus it falls back
+  // to when the box goes need not be the window. As a user clicks again, the
+  // request is repeated while the window has not got the focus.
+  auto requested = std::chrono::steady_clock::now();
+  if (!focused()) request();
   // A window coming back from the task bar is animated into its place
   // (openbox moves it there while it is already active): settled once it
   // has stayed put for a second.
   Box last{-1, -1, -1, -1};
   auto since = std::chrono::steady_clock::now();
   auto settled = [&] {
-    if (!focused()) return false;
+    if (!focused()) {
+      if (std::chrono::steady_clock::now() - requested >= 3s) {
+        request();
+        requested = std::chrono::steady_clock::now();
+      }
+      return false;
+    }
     if (!wasMinimised) return true;
     Box now = Client(window);
     auto t = std::chrono::steady_clock::now();
@@ -232,7 +246,17 @@ bool Screen::Activate(XWindow window) {
   };
   // Active on the server is not yet active in the program: once it has
   // answered a ping, it has read the events that made it so.
-  return WaitFor(settled, 30s) && Ping(window);
+  if (!WaitFor(settled, 30s)) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window, &attributes);
+    std::fprintf(stderr, "window 0x%lx did not become active: active 0x%lx, focus 0x%lx, map state %d, minimised %d\n", window,
+                 Active(), focus, attributes.map_state, IsMinimised(window) ? 1 : 0);
+    return false;
+  }
+  return Ping(window);
 }
 
 bool Screen::Ping(XWindow window) {
