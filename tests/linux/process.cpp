@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -58,7 +59,16 @@ bool Process::Running() {
 }
 
 int Process::WaitExit(std::chrono::milliseconds limit) {
-  if (!WaitFor([&] { return !Running(); }, limit)) return -1;
+  if (!WaitFor([&] { return !Running(); }, limit)) {
+    // Where it stands tells a program waiting in its event loop (it was
+    // never told to end) from one stuck on its way out.
+    std::fprintf(stderr, "process %d has not ended; its threads:\n", static_cast<int>(pid_));
+    std::fflush(stderr);
+    const std::string command = "gdb -p " + std::to_string(pid_) +
+                                " -batch -ex 'thread apply all bt 12' 2>/dev/null | grep -E '^(Thread|#)' | head -n 60 >&2";
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "(gdb could not say)\n");
+    return -1;
+  }
   return status_;
 }
 
