@@ -100,9 +100,26 @@ int main(int argc, char** argv) {
       std::_Exit(rt::ToInt(rt::ExitCode::NoWindow));
     }
   });
-  rt::qt::QtBackend backend;
-  rt::App app(*system, backend, info);
-  int code = rt::RunProgram(app, [&] { backend.Run(app); });
-  app.Idle();
+  int code = 0;
+  {
+    rt::qt::QtBackend backend;
+    rt::App app(*system, backend, info);
+    code = rt::RunProgram(app, [&] { backend.Run(app); });
+    app.Idle();
+  }
+  if (wayland) {
+    // The program's own clean-up ends here: its windows are gone, and its
+    // keyboard, with the keymap and locks it set, goes with the services.
+    // Qt 6.4 does not always get down its own Wayland connection: now and
+    // then its event thread waits in wl_display_read_events for a reader
+    // that never reads, and the main thread waits for that thread, so the
+    // process never ends. Nothing of Qt's is left to keep (the clipboard is
+    // held by a process of its own), so the process ends here, with its
+    // code, and the compositor drops the connection.
+    events.reset();
+    wayland.reset();
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
   return code;
 }

@@ -70,6 +70,20 @@ TEST_F(WaylandForms, TheWindowListListsNativeWindowsAndPickingOneTypesIntoIt) {
   EXPECT_EQ(other.Text(), "");
 }
 
+// Closing the main window ends the process every time. Qt's own Wayland
+// connection, taken down the usual way, kept about one close in twenty
+// waiting forever; thirty closes in a row see that more often than not.
+TEST_F(WaylandForms, ClosingTheMainWindowEndsTheProcessEveryTime) {
+  for (int round = 1; round <= 30; ++round) {
+    SCOPED_TRACE(round);
+    Program program({"/Nothing Here 4711/x/600/loop"});
+    auto main = program.AwaitMain();
+    ASSERT_TRUE(main.has_value());
+    ASSERT_TRUE(Sway::Command("[con_id=" + std::to_string(main->id) + "] kill"));
+    ASSERT_EQ(program.WaitExit(15s), 0) << program.Errors();
+  }
+}
+
 // The services the program starts on, and what it says when it cannot.
 TEST_F(WaylandForms, AForcedBackendThatCannotStartEndsWithExitCodeThreeAndSaysWhy) {
   const struct {
