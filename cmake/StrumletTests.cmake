@@ -45,6 +45,8 @@
 #                runtime folder of their own, and no DISPLAY.
 # The tests of one build tree that need any of these form its lane: they
 # take the resource lock <build>.desktop and never run at the same time.
+# Tests on the display may take a second lane instead (LANE 2): a display,
+# layouts and lock of their own (cmake/TestFixtures.cmake), beside the first.
 # The stages run one after the other (the workflow preset "plan"), so the
 # tests under Wine never run beside the Linux edition's on X11 or sway:
 # under Wine, the foreground and a program's first message come late when
@@ -66,8 +68,9 @@
 # tests in a lane), WORKING_DIRECTORY <dir>, TEST_PREFIX <text> (before each
 # case's name, for a program whose cases share names with another's),
 # TEST_FILTER <gtest filter> (some of a program's cases; a program may be
-# registered more than once with different filters), PROPERTIES <name>
-# <value>... (more test properties, one value each).
+# registered more than once with different filters), LANE <n> (a test on
+# the display: its lane, 1 unless given), PROPERTIES <name> <value>... (more
+# test properties, one value each).
 # A new stage label needs a test preset in CMakePresets.json (naming its
 # configuration and label).
 #
@@ -123,63 +126,7 @@ if(WIN32 AND CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
   set(STRUMLET_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
 endif()
 
-# Registers the set-up and clean-up tests of a fixture once per build tree.
-function(_strumlet_fixture fixture)
-  get_property(done GLOBAL PROPERTY _strumlet_fixture_${fixture})
-  if(done)
-    return()
-  endif()
-  set_property(GLOBAL PROPERTY _strumlet_fixture_${fixture} TRUE)
-  set(name ${STRUMLET_TEST_BUILD}.${fixture})
-  set(run bash ${STRUMLET_FIXTURE_SCRIPTS})
-  set(needs)
-  set(before)
-  if(fixture STREQUAL "display")
-    set(start ${run}/display.sh start ${STRUMLET_FIXTURE_STATE} ${STRUMLET_DISPLAY_OFFSET})
-    set(stop ${run}/display.sh stop ${STRUMLET_FIXTURE_STATE})
-  elseif(fixture STREQUAL "wine")
-    set(wine ${STRUMLET_FIXTURE_STATE} ${STRUMLET_WINEPREFIX} ${STRUMLET_WINE_LOADER})
-    # The program that holds the desktop open (tests/CMakeLists.txt).
-    set(start ${run}/wine.sh start ${wine} $<TARGET_FILE:wine_desktop_keeper>)
-    set(stop ${run}/wine.sh stop ${wine})
-    set(needs display)
-    # The prefix is made by the build, once (it takes a minute or more).
-    set(ready ${STRUMLET_WINEPREFIX}/.strumlet-ready)
-    add_custom_command(OUTPUT ${ready}
-      COMMAND bash ${STRUMLET_FIXTURE_SCRIPTS}/wine.sh prepare ${STRUMLET_WINEPREFIX} ${STRUMLET_WINE_LOADER}
-      COMMENT "Creating the tests' Wine prefix ${STRUMLET_WINEPREFIX}" USES_TERMINAL)
-    add_custom_target(wineprefix ALL DEPENDS ${ready})
-  elseif(fixture MATCHES "^layout-(.+)$")
-    set(layout ${CMAKE_MATCH_1})
-    set(start ${run}/layout.sh ${STRUMLET_FIXTURE_STATE} ${layout})
-    # Back to the layout the other tests expect.
-    set(stop ${run}/layout.sh ${STRUMLET_FIXTURE_STATE} us)
-    set(needs display)
-    foreach(other IN LISTS STRUMLET_TEST_LAYOUT_ORDER)
-      if(other STREQUAL layout)
-        break()
-      endif()
-      list(APPEND before ${STRUMLET_TEST_BUILD}.layout-${other}.stop)
-    endforeach()
-  elseif(EXISTS ${STRUMLET_FIXTURE_SCRIPTS}/${fixture}.sh)
-    # Any other fixture: scripts/ctest/<fixture>.sh start|stop STATE_DIR.
-    set(start ${run}/${fixture}.sh start ${STRUMLET_FIXTURE_STATE})
-    set(stop ${run}/${fixture}.sh stop ${STRUMLET_FIXTURE_STATE})
-  else()
-    message(FATAL_ERROR "no fixture ${fixture}: no script scripts/ctest/${fixture}.sh")
-  endif()
-  add_test(NAME ${name}.start COMMAND ${start})
-  add_test(NAME ${name}.stop COMMAND ${stop})
-  set_tests_properties(${name}.start PROPERTIES FIXTURES_SETUP ${name} LABELS fixture TIMEOUT 600)
-  set_tests_properties(${name}.stop PROPERTIES FIXTURES_CLEANUP ${name} LABELS fixture TIMEOUT 300)
-  if(needs)
-    list(TRANSFORM needs PREPEND ${STRUMLET_TEST_BUILD}.)
-    set_tests_properties(${name}.start ${name}.stop PROPERTIES FIXTURES_REQUIRED "${needs}")
-  endif()
-  if(before)
-    set_tests_properties(${name}.start PROPERTIES DEPENDS "${before}")
-  endif()
-endfunction()
+include(TestFixtures)
 
 # _strumlet_prop(NAME VALUE...): adds to the test property NAME of the
 # registration strumlet_test() is composing (in its variables).
@@ -192,7 +139,7 @@ macro(_strumlet_prop name)
 endmacro()
 
 function(strumlet_test)
-  cmake_parse_arguments(PARSE_ARGV 0 ARG "SLOW" "PROGRAM;NAME;STAGE;TEST_PREFIX;TEST_FILTER;TIMEOUT;WORKING_DIRECTORY"
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "SLOW" "PROGRAM;NAME;STAGE;TEST_PREFIX;TEST_FILTER;TIMEOUT;WORKING_DIRECTORY;LANE"
     "COMMAND;NEEDS;LAYOUTS;LABELS;PROPERTIES")
   if(ARG_UNPARSED_ARGUMENTS OR (NOT ARG_PROGRAM AND NOT (ARG_NAME AND ARG_COMMAND)))
     message(FATAL_ERROR "strumlet_test(PROGRAM target | NAME name COMMAND ...): ${ARGV}")
@@ -276,12 +223,17 @@ function(strumlet_test)
     _strumlet_prop(WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
   endif()
 
-  # The launcher runs the program in what the fixtures set up.
+  # The launcher runs the program in what the fixtures set up, on its
+  # lane's display.
+  _strumlet_lane("${ARG_LANE}")
+  if(lane_name AND (wine OR NOT display))
+    message(FATAL_ERROR "strumlet_test: LANE is for tests on the display that need neither Wine nor sway: ${ARGV}")
+  endif()
   set(launcher)
   if(display)
-    set(launcher bash ${STRUMLET_FIXTURE_SCRIPTS}/launch.sh ${STRUMLET_FIXTURE_STATE} --display)
-    _strumlet_prop(FIXTURES_REQUIRED ${STRUMLET_TEST_BUILD}.display)
-    _strumlet_fixture(display)
+    set(launcher bash ${STRUMLET_FIXTURE_SCRIPTS}/launch.sh ${lane_state} --display)
+    _strumlet_prop(FIXTURES_REQUIRED ${STRUMLET_TEST_BUILD}.display${lane_name})
+    _strumlet_fixture(display "${ARG_LANE}")
   else()
     # Really without a display, whatever the shell that runs ctest has.
     _strumlet_prop(ENVIRONMENT_MODIFICATION DISPLAY=unset: WAYLAND_DISPLAY=unset:)
@@ -290,7 +242,7 @@ function(strumlet_test)
     list(APPEND launcher --wine ${STRUMLET_WINEPREFIX} ${STRUMLET_WINE_LOADER}
       --start-attempts ${STRUMLET_WINE_START_ATTEMPTS})
     _strumlet_prop(FIXTURES_REQUIRED ${STRUMLET_TEST_BUILD}.wine)
-    _strumlet_fixture(wine)
+    _strumlet_fixture(wine "")
   endif()
   # Further fixtures: the launcher gives the tests what their set-up wrote
   # for them (<fixture>.test.env in the state folder).
@@ -302,11 +254,11 @@ function(strumlet_test)
     endif()
     list(APPEND launcher --fixture ${fixture})
     _strumlet_prop(FIXTURES_REQUIRED ${STRUMLET_TEST_BUILD}.${fixture})
-    _strumlet_fixture(${fixture})
+    _strumlet_fixture(${fixture} "")
   endforeach()
-  # The build's lane: one test at a time on its desktops.
+  # The lane: one test at a time on its desktops.
   if(display OR ARG_NEEDS)
-    _strumlet_prop(RESOURCE_LOCK ${STRUMLET_TEST_BUILD}.desktop)
+    _strumlet_prop(RESOURCE_LOCK ${STRUMLET_TEST_BUILD}.desktop${lane_name})
   endif()
   if(launcher)
     list(APPEND launcher --)
@@ -333,8 +285,8 @@ function(strumlet_test)
     set(suffix)
     set(this_stage ${stage})
     if(NOT layout STREQUAL "none")
-      _strumlet_fixture(layout-${layout})
-      _strumlet_prop(FIXTURES_REQUIRED ${STRUMLET_TEST_BUILD}.layout-${layout})
+      _strumlet_fixture(layout-${layout} "${ARG_LANE}")
+      _strumlet_prop(FIXTURES_REQUIRED ${STRUMLET_TEST_BUILD}.layout-${layout}${lane_name})
       if(ARG_LAYOUTS)
         _strumlet_prop(ENVIRONMENT STRUMLET_LAYOUT=${layout})
       endif()
@@ -357,6 +309,12 @@ function(strumlet_test)
       set_property(TARGET ${program} PROPERTY _strumlet_registrations ${count})
       string(MAKE_C_IDENTIFIER "${program}_tests_${count}" list)
       if(launcher)
+        # The launcher is the program's: all its registrations share a lane.
+        get_property(other TARGET ${program} PROPERTY _strumlet_launcher)
+        if(other AND NOT other STREQUAL "${launcher}")
+          message(FATAL_ERROR "strumlet_test: ${program} is registered in two lanes")
+        endif()
+        set_property(TARGET ${program} PROPERTY _strumlet_launcher "${launcher}")
         set_property(TARGET ${program} PROPERTY CROSSCOMPILING_EMULATOR "${launcher}")
       endif()
       set(dir ${ARG_WORKING_DIRECTORY})

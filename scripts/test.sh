@@ -3,7 +3,8 @@
 # workflow preset "plan" of CMakePresets.json. It configures and builds the
 # native, Linux, win32 and win64 configurations, then runs the stages one
 # after the other, as ctest test presets: the native unit tests, the Linux
-# edition's forms headless, its tests on a virtual display, on a headless
+# edition's forms headless, its tests on two virtual displays side by side
+# (two lanes: cmake/TestFixtures.cmake), on a headless
 # sway, and then, alone, the Windows builds' tests under Wine on a display of
 # their own, and their typing tests again under the de and fr layouts. Under
 # Wine the foreground and a program's first message come late when the X11
@@ -33,7 +34,8 @@ retries() {
 # clean-up: stop what their state files still name, by PID.
 leftovers() {
   local state
-  for state in build/*/fixtures; do
+  for state in build/*/fixtures build/*/fixtures/lane*; do
+    [ -d "$state" ] || continue
     [ -f "$state/wine.env" ] && bash scripts/ctest/wine.sh stop "$state"
     [ -f "$state/sway.env" ] && bash scripts/ctest/sway.sh stop "$state"
     [ -f "$state/display.env" ] && bash scripts/ctest/display.sh stop "$state"
