@@ -45,7 +45,9 @@ TEST(LinuxWindowList, ListsXtermsTopmostFirstByTheirUtf8CaptionsAndPickingOneTyp
   Xterm above("Other \xE2\x80\x93 window");
   ASSERT_TRUE(above.Ready());
   Layout layout;
-  Program program({"/Nothing Here 4711/picked~/600/loop"});
+  // A Once run whose target is not there yet, and whose countdown is long:
+  // the caption picked from the list is what Send now types into.
+  Program program({"/Nothing Here 4711/picked~/600/once"});
   XWindow main = screen.AwaitMain(program.Pid());
   ASSERT_NE(main, 0u);
   const int mainWidth = layout.Main().ClientWidth;
@@ -73,8 +75,7 @@ TEST(LinuxWindowList, ListsXtermsTopmostFirstByTheirUtf8CaptionsAndPickingOneTyp
   screen.Key("Down");
   EXPECT_EQ(screen.CopyText(main, mainWidth, layout.Main().Text1), caption) << "the caption as the user sees it";
 
-  // A Once run now types into the picked xterm, and ends the program.
-  screen.Click(main, mainWidth, layout.Main().mOnce);
+  // Send now types into the picked xterm, and the Once run ends.
   screen.Click(main, mainWidth, layout.Main().SendNow);
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(picked.Text(), "picked\r");
