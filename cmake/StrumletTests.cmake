@@ -225,9 +225,13 @@ function(strumlet_test)
 
   # The launcher runs the program in what the fixtures set up, on its
   # lane's display.
+  # Only the display and its layouts exist once per lane: a test that needs
+  # anything else (Wine, sway, ...) stays in the first.
   _strumlet_lane("${ARG_LANE}")
-  if(lane_name AND (wine OR NOT display))
-    message(FATAL_ERROR "strumlet_test: LANE is for tests on the display that need neither Wine nor sway: ${ARGV}")
+  set(others ${ARG_NEEDS})
+  list(REMOVE_ITEM others display wine)
+  if(lane_name AND (wine OR NOT display OR others))
+    message(FATAL_ERROR "strumlet_test: LANE is for tests that need the display and nothing more: ${ARGV}")
   endif()
   set(launcher)
   if(display)
@@ -246,8 +250,6 @@ function(strumlet_test)
   endif()
   # Further fixtures: the launcher gives the tests what their set-up wrote
   # for them (<fixture>.test.env in the state folder).
-  set(others ${ARG_NEEDS})
-  list(REMOVE_ITEM others display wine)
   foreach(fixture IN LISTS others)
     if(NOT launcher)
       set(launcher bash ${STRUMLET_FIXTURE_SCRIPTS}/launch.sh ${STRUMLET_FIXTURE_STATE})

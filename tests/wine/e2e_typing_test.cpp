@@ -129,7 +129,8 @@ TEST(RealTyping, CapsLockIsOnAgainForTheNextProgramsKeys) {
   Notepad notepad;
   ASSERT_TRUE(notepad.Ready());
   CapsLockOn caps(notepad);
-  ASSERT_TRUE(caps.On()) << "Caps Lock did not go on: " << testing::PrintToString(notepad.Text());
+  ASSERT_TRUE(caps.On()) << "Caps Lock did not go on: " << testing::PrintToString(notepad.Text()) << ", probes "
+                         << testing::PrintToString(caps.History());
   Program program(L"/Untitled - Notepad/Hello World +a 12/2");
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(notepad.Text(), L"AHello World A 12") << "the text as written";
@@ -152,7 +153,7 @@ TEST(RealTyping, AWindowThatTakesTheFocusMidSendGetsAtMostAChunk) {
   ASSERT_TRUE(target.Ready() && other.Ready());
   ASSERT_TRUE(SetWindowTextW(target.Window(), L"Focus target - Notepad"));
   CapsLockOn caps(other);
-  ASSERT_TRUE(caps.On());
+  ASSERT_TRUE(caps.On()) << "probes " << testing::PrintToString(caps.History());
   const std::size_t before = other.Text().size();
   std::wstring piece;
   for (int i = 0; i < 3000; ++i) piece += static_cast<wchar_t>(L'a' + i % 26);

@@ -129,10 +129,12 @@ std::string FileContent(const std::wstring& path);
 
 // What the next program's keys type: a plain A key into Notepad, read back;
 // empty when it typed nothing in time.
-std::wstring WhatAKeyTypes(Notepad& notepad);
+std::wstring WhatAKeyTypes(Notepad& notepad, std::chrono::milliseconds limit = 30s);
 
 // Caps Lock switched on for a test and off again afterwards, whatever the
-// test found: the state is known from what a key typed into Notepad.
+// test found: the state is known from what a key typed into Notepad. On()
+// is false when Caps Lock could not be switched on, or was found on already
+// (left on by an earlier program); History() says which.
 class CapsLockOn {
  public:
   explicit CapsLockOn(Notepad& notepad);
@@ -140,10 +142,13 @@ class CapsLockOn {
   CapsLockOn(const CapsLockOn&) = delete;
   CapsLockOn& operator=(const CapsLockOn&) = delete;
   bool On() const { return on_; }
+  // What each probe typed, and into which foreground window.
+  const std::wstring& History() const { return history_; }
 
  private:
   Notepad& notepad_;
   bool on_ = false;
+  std::wstring history_;
 };
 
 }  // namespace strumlet::wine
