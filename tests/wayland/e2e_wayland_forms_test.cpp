@@ -18,7 +18,10 @@ std::string ComposedLine(const std::string& arguments) { return std::string(STRU
 class WaylandForms : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!Sway::Ready()) GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+    if (!Sway::Ready()) {
+      ASSERT_FALSE(Sway::Expected()) << "the sway on SWAYSOCK does not answer";
+      GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+    }
   }
 };
 

@@ -22,7 +22,10 @@ using strumlet::e2e::kMixedCase;
 class WaylandSend : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!Sway::Ready()) GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+    if (!Sway::Ready()) {
+      ASSERT_FALSE(Sway::Expected()) << "the sway on SWAYSOCK does not answer";
+      GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+    }
   }
   void TearDown() override { Sway::SetLayout("us"); }
 };

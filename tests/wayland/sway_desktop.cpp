@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #ifndef GTK_TEXT_TARGET
@@ -38,6 +39,11 @@ std::string Quote(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
+}
+
+bool Sway::Expected() {
+  const char* socket = std::getenv("SWAYSOCK");
+  return socket && *socket;
 }
 
 bool Sway::Ready() {

@@ -46,6 +46,9 @@ class Sway {
  public:
   // Whether a sway answers on SWAYSOCK.
   static bool Ready();
+  // Whether a sway is expected: SWAYSOCK is set, as the test plan's fixture
+  // sets it. Expected but not answering, it is a failure, not a skip.
+  static bool Expected();
   static std::vector<SwayWindow> Windows();
   static std::optional<SwayWindow> Find(const std::function<bool(const SwayWindow&)>& match);
   static std::optional<SwayWindow> Await(const std::function<bool(const SwayWindow&)>& match,

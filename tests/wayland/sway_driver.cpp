@@ -93,18 +93,18 @@ class SwayProgram : public ProgramUnderTest {
     int code = 0;
     const std::string answer = sway::Run("swaymsg " + sway::Quote("[con_id=" + std::to_string(window) + "] kill") + " 2>&1", &code);
     if (code == 0 && WaitFor([&] { return Gone(window); }, 30s)) return;
-    std::string shown;
-    for (const SwayWindow& w : Sway::Windows()) {
-      if (w.pid == program_.Pid()) shown += " [" + std::to_string(w.id) + " \"" + w.title + "\"" + (w.focused ? " focused" : "") + "]";
-    }
     std::fprintf(stderr, "closing window %lu: sway answered %d %s; still running: %s; its windows:%s\n",
                  static_cast<unsigned long>(window), code, answer.c_str(), program_.Running() ? "yes" : "no",
-                 shown.empty() ? " none" : shown.c_str());
+                 Shown().c_str());
   }
 
   WindowId AwaitMessageBox(std::chrono::milliseconds limit) override {
     auto box = Sway::Await([&](const SwayWindow& w) { return w.pid == program_.Pid() && w.title == "Strumlet" && !MainShaped(w); },
                            limit);
+    if (!box && limit > 0ms) {
+      std::fprintf(stderr, "no message box came; the last click: %s; the program's windows:%s\n", lastClick_.c_str(),
+                   Shown().c_str());
+    }
     return box ? static_cast<WindowId>(box->id) : 0;
   }
   std::optional<MessageBoxContent> ReadMessageBox(WindowId box) override {
@@ -129,7 +129,10 @@ class SwayProgram : public ProgramUnderTest {
       return !key.empty() && Key(form, {key, {"Alt"}});
     }
     auto middle = ScreenPoint(form, *control, 1, 2);
-    return middle && Sway::Focus(static_cast<long>(form)) && pointer_.ClickAt(middle->first, middle->second);
+    if (!middle || !Sway::Focus(static_cast<long>(form))) return false;
+    lastClick_ = "control " + std::to_string(id) + " at (" + std::to_string(middle->first) + "," +
+                 std::to_string(middle->second) + ") of window" + Shown(form);
+    return pointer_.ClickAt(middle->first, middle->second);
   }
   bool Key(WindowId form, const Keystroke& key) override {
     if (!Sway::Focus(static_cast<long>(form))) return false;
@@ -197,6 +200,19 @@ class SwayProgram : public ProgramUnderTest {
     return copy;
   }
 
+  // For a failure's log: the program's windows (or the one given) as sway
+  // has them, with their places.
+  std::string Shown(WindowId only = 0) {
+    std::string shown;
+    for (const SwayWindow& w : Sway::Windows()) {
+      if (w.pid != program_.Pid() || (only != 0 && w.id != static_cast<long>(only))) continue;
+      shown += " [" + std::to_string(w.id) + " \"" + w.title + "\" at (" + std::to_string(w.x) + "," + std::to_string(w.y) +
+               ") " + std::to_string(w.width) + "x" + std::to_string(w.height) + ", surface " +
+               std::to_string(w.surfaceWidth) + "x" + std::to_string(w.surfaceHeight) + (w.focused ? ", focused" : "") + "]";
+    }
+    return shown.empty() ? " none" : shown;
+  }
+
   static bool EndsInName(const std::string& title) {
     return title.size() >= 8 && title.compare(title.size() - 8, 8, "Strumlet") == 0;
   }
@@ -210,6 +226,7 @@ class SwayProgram : public ProgramUnderTest {
 
   FormLayout& layout_;
   sway::UserPointer& pointer_;
+  std::string lastClick_ = "none";
   sway::Program program_;
 };
 

@@ -157,7 +157,10 @@ TEST(BackendChoice, TheSessionDecides) {
 class OnSway : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!Sway::Ready()) GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+    if (!Sway::Ready()) {
+      ASSERT_FALSE(Sway::Expected()) << "the sway on SWAYSOCK does not answer";
+      GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
+    }
     connection_ = rt::wayland::Connection::Open();
     ASSERT_TRUE(connection_);
     windows_ = std::make_unique<rt::wayland::WaylandWindows>(*connection_);
