@@ -42,7 +42,9 @@ start_display() {
   for n in $(seq "$first" $((first + 49))); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -dpi "${STRUMLET_DPI:-96}" >/dev/null 2>&1 &
+  # -noreset: no fresh start when the last client leaves (see the display
+  # fixture, scripts/ctest/display.sh).
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset -dpi "${STRUMLET_DPI:-96}" >/dev/null 2>&1 &
   STARTED_PIDS+=($!)
   export DISPLAY=":$n"
   local tries=0

@@ -39,7 +39,11 @@ try_display() {
   : >"$number"
   # Xvfb writes the number to descriptor 3 once it runs, or ends at once
   # when another server has the number: its own lock settles a race.
-  Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -dpi "${STRUMLET_DPI:-96}" \
+  # -noreset: the server does not start afresh when its last client leaves.
+  # Without it, the readiness probe's leaving resets the server just as
+  # openbox connects, and a client that connects during a reset can be
+  # refused (openbox once could not open two displays in a row).
+  Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -dpi "${STRUMLET_DPI:-96}" \
     3>"$number" </dev/null >"$state/xvfb.log" 2>&1 &
   pid=$!
   write_state "$file" "DISPLAY=:$n" "XVFB_PID=$pid" "WM_PID="
