@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -77,11 +78,34 @@ std::vector<std::string> WithProgram(std::vector<std::string> args) {
   args.insert(args.begin(), STRUMLET_EXE);
   return args;
 }
+
+// The scratch folder, empty until it is made.
+std::string& Folder() {
+  static std::string folder;
+  return folder;
+}
 }  // namespace
 
 std::string ScratchFile(const char* what) {
   static int count = 0;
-  return "/tmp/strumlet_linux_e2e_" + std::to_string(getpid()) + "_" + std::to_string(++count) + "_" + what;
+  std::string& folder = Folder();
+  if (folder.empty()) {
+    std::string name = "/tmp/strumlet_linux_e2e_" + std::to_string(getpid()) + "_XXXXXX";
+    if (!mkdtemp(name.data())) {
+      std::perror("no scratch folder under /tmp");
+      std::abort();
+    }
+    folder = name;
+  }
+  return folder + "/" + std::to_string(++count) + "_" + what;
+}
+
+void RemoveScratchFolder() {
+  std::string& folder = Folder();
+  if (folder.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  folder.clear();
 }
 
 Program::Program(std::vector<std::string> args, const std::vector<std::string>& environment)

@@ -17,8 +17,13 @@ using namespace std::chrono_literals;
 using e2e::WaitFor;
 
 std::string ReadFile(const std::string& path);
-// A new file name under /tmp, for this test process only.
+// A new file name in this test process's scratch folder under /tmp, made
+// at the first call. The folder outlives the process: its files (a started
+// program's standard error, what a target received) tell why a test failed.
 std::string ScratchFile(const char* what);
+// Removes the scratch folder, if there is one. A test program whose tests
+// all passed does so at its end (scratch_cleanup.cpp).
+void RemoveScratchFolder();
 
 // Starts a program; extra environment variables are "NAME=value". Its
 // standard error goes to `errorFile`, or nowhere.
