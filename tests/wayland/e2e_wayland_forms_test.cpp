@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "sway_desktop.h"
+#include "sway_fixture.h"
 
 namespace {
 
@@ -15,15 +15,7 @@ using namespace strumlet::wayland_e2e;
 
 std::string ComposedLine(const std::string& arguments) { return std::string(STRUMLET_EXE) + " '" + arguments + "'"; }
 
-class WaylandForms : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!Sway::Ready()) {
-      ASSERT_FALSE(Sway::Expected()) << "the sway on SWAYSOCK does not answer";
-      GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
-    }
-  }
-};
+class WaylandForms : public SwayTest {};
 
 TEST_F(WaylandForms, TheComposedLineIsCopiedAndOutlivesTheProgram) {
   const std::string line = ComposedLine("/Nothing Here 4711 /x /600 /persist");

@@ -8,7 +8,7 @@
 
 #include "../e2e/typing_corpus.h"
 #include "platform/text.h"
-#include "sway_desktop.h"
+#include "sway_fixture.h"
 
 namespace {
 
@@ -19,14 +19,8 @@ const Kind kKinds[] = {Kind::Foot, Kind::Gtk, Kind::Qt};
 using strumlet::e2e::kLayouts;
 using strumlet::e2e::kMixedCase;
 
-class WaylandSend : public ::testing::Test {
+class WaylandSend : public SwayTest {
  protected:
-  void SetUp() override {
-    if (!Sway::Ready()) {
-      ASSERT_FALSE(Sway::Expected()) << "the sway on SWAYSOCK does not answer";
-      GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
-    }
-  }
   void TearDown() override { Sway::SetLayout("us"); }
 };
 

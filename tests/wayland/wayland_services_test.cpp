@@ -20,7 +20,7 @@
 #include "platform/wayland/keymap_text.h"
 #include "platform/wayland/wl_clipboard.h"
 #include "platform/wayland/wl_windows.h"
-#include "sway_desktop.h"
+#include "sway_fixture.h"
 
 namespace {
 
@@ -154,13 +154,11 @@ TEST(BackendChoice, TheSessionDecides) {
   }
 }
 
-class OnSway : public ::testing::Test {
+class OnSway : public SwayTest {
  protected:
   void SetUp() override {
-    if (!Sway::Ready()) {
-      ASSERT_FALSE(Sway::Expected()) << "the sway on SWAYSOCK does not answer";
-      GTEST_SKIP() << "needs a sway on SWAYSOCK (scripts/lib.sh start_sway)";
-    }
+    SwayTest::SetUp();
+    if (!SwayUp()) return;
     connection_ = rt::wayland::Connection::Open();
     ASSERT_TRUE(connection_);
     windows_ = std::make_unique<rt::wayland::WaylandWindows>(*connection_);
