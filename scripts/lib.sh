@@ -27,41 +27,29 @@ cleanup() {
   STARTED_DIRS=()
 }
 
-# Starts Xvfb on a free display, with openbox for window frames, and exports
-# DISPLAY. With keep_user_display=1 an existing DISPLAY is used as it is.
-# Display numbers are tried from DISPLAY_FIRST (91) on: stages that run side
-# by side start from numbers 50 apart, so that they never race for one.
+# Starts a virtual display with its window manager, as the tests' fixture
+# does (scripts/ctest/display.sh), and exports DISPLAY. With
+# keep_user_display=1 an existing DISPLAY is used as it is. Display numbers
+# are tried from DISPLAY_FIRST (91) on. cleanup stops both.
 start_display() {
   local keep_user_display=${1:-0}
   if [ "$keep_user_display" = 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     log "using the display $DISPLAY"
     return
   fi
-  local n
-  local first=${DISPLAY_FIRST:-91}
-  for n in $(seq "$first" $((first + 49))); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  # -noreset: no fresh start when the last client leaves (see the display
-  # fixture, scripts/ctest/display.sh).
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset -dpi "${STRUMLET_DPI:-96}" >/dev/null 2>&1 &
-  STARTED_PIDS+=($!)
-  export DISPLAY=":$n"
-  local tries=0
-  until xdpyinfo >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    if [ $tries -gt 200 ]; then log "Xvfb did not start"; return 1; fi
-    sleep 0.1
-  done
-  openbox >/dev/null 2>&1 &
-  STARTED_PIDS+=($!)
-  # Ready once it has announced itself on the root window.
-  tries=0
-  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    tries=$((tries + 1))
-    if [ $tries -gt 200 ]; then log "openbox did not start"; return 1; fi
-    sleep 0.1
-  done
+  local state
+  state=$(mktemp -d /tmp/strumlet-display-state.XXXXXX)
+  STARTED_DIRS+=("$state")
+  if ! STRUMLET_DISPLAY_FIRST=${DISPLAY_FIRST:-91} bash "$ROOT/scripts/ctest/display.sh" start "$state"; then
+    log "no virtual display started"
+    return 1
+  fi
+  local XVFB_PID WM_PID
+  # shellcheck disable=SC1091
+  . "$state/display.env"
+  # cleanup stops them in the reverse order: the window manager first.
+  STARTED_PIDS+=("$XVFB_PID" "$WM_PID")
+  export DISPLAY
   log "virtual display $DISPLAY"
 }
 

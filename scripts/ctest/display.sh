@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Test fixture: a virtual display (Xvfb, 1280x1024, at STRUMLET_DPI or 96
-# DPI) with a window manager (openbox), for the tests on the display.
+# DPI) with a window manager (openbox), for the tests on the display. The
+# run and benchmark scripts start theirs with it too (scripts/lib.sh).
 #   display.sh start STATE_DIR [OFFSET]
 #       starts both on the first free display number from
 #       STRUMLET_DISPLAY_FIRST (100 unless set) plus OFFSET (0 unless given)
