@@ -335,41 +335,50 @@ void TakeBack(Notepad& notepad, const std::wstring& typed) {
   WaitFor([&] { return notepad.Text().size() <= keep; }, 10s);
 }
 
+// What a plain A types, noted in the history with the foreground window.
+std::wstring Probe(Notepad& notepad, std::chrono::milliseconds limit, std::wstring& history) {
+  std::wstring typed = WhatAKeyTypes(notepad, limit);
+  history += L"[" + (typed.empty() ? L"nothing" : typed) + L" in " + TextOf(GetForegroundWindow()) + L"]";
+  return typed;
+}
+
 }  // namespace
+
+bool TypesCapitals(Notepad& notepad, std::chrono::milliseconds limit, std::wstring& history,
+                   const std::function<void()>& afterSmall) {
+  return WaitFor([&] {
+    const std::wstring typed = Probe(notepad, 10s, history);
+    if (typed == L"A") return true;
+    TakeBack(notepad, typed);
+    if (typed == L"a" && afterSmall) afterSmall();
+    return false;
+  }, limit);
+}
 
 CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
   using Clock = std::chrono::steady_clock;
-  auto probe = [&](std::chrono::milliseconds limit) {
-    std::wstring typed = WhatAKeyTypes(notepad, limit);
-    history_ += L"[" + (typed.empty() ? L"nothing" : typed) + L" in " + TextOf(GetForegroundWindow()) + L"]";
-    return typed;
-  };
   // Caps Lock must be off to begin with: found on, it was left on by an
   // earlier program, and the test fails on that rather than hiding it.
-  const std::wstring first = probe(30s);
+  const std::wstring first = Probe(notepad, 30s, history_);
   TakeBack(notepad, first);
   if (first != L"a") return;
   Keys({}, VK_CAPITAL);
   auto toggled = Clock::now();
-  // Under load the toggle can reach Notepad's keyboard state after the probe
-  // key does. Probe until a plain A types "A", taking back each "a" typed
-  // meanwhile. Should the probes keep typing "a" long after the toggle, it
-  // was lost, and it is pressed again.
-  on_ = WaitFor([&] {
-    const std::wstring typed = probe(10s);
-    if (typed == L"A") return true;
-    TakeBack(notepad, typed);
-    if (typed == L"a" && Clock::now() - toggled > 5s) {
-      history_ += L"[Caps Lock pressed again]";
-      Keys({}, VK_CAPITAL);
-      toggled = Clock::now();
-    }
-    return false;
-  }, 60s);
+  // Should the probes keep typing "a" long after the toggle, it was lost,
+  // and it is pressed again.
+  on_ = TypesCapitals(notepad, 60s, history_, [&] {
+    if (Clock::now() - toggled <= 5s) return;
+    history_ += L"[Caps Lock pressed again]";
+    Keys({}, VK_CAPITAL);
+    toggled = Clock::now();
+  });
 }
 
 CapsLockOn::~CapsLockOn() {
-  if (WhatAKeyTypes(notepad_) == L"A") Keys({}, VK_CAPITAL);
+  // Probed as the set-up probes: a toggle that is late to arrive must not
+  // leave Caps Lock on for the next test.
+  std::wstring probes;
+  if (TypesCapitals(notepad_, 10s, probes)) Keys({}, VK_CAPITAL);
 }
 
 }  // namespace strumlet::wine

@@ -131,6 +131,15 @@ std::string FileContent(const std::wstring& path);
 // empty when it typed nothing in time.
 std::wstring WhatAKeyTypes(Notepad& notepad, std::chrono::milliseconds limit = 30s);
 
+// Whether a plain A types a capital into Notepad within the limit: Caps Lock
+// is on for it. Under load Wine can apply a Caps Lock toggle to Notepad's
+// key state after a key that came later, so a probe that typed something
+// else is taken back and made again until the limit. Each probe goes into
+// `history` (what it typed, and into which foreground window); `afterSmall`
+// is called after each probe that typed a small a.
+bool TypesCapitals(Notepad& notepad, std::chrono::milliseconds limit, std::wstring& history,
+                   const std::function<void()>& afterSmall = {});
+
 // Caps Lock switched on for a test and off again afterwards, whatever the
 // test found: the state is known from what a key typed into Notepad. On()
 // is false when Caps Lock could not be switched on, or was found on already
