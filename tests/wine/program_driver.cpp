@@ -338,7 +338,12 @@ void TakeBack(Notepad& notepad, const std::wstring& typed) {
 // What a plain A types, noted in the history with the foreground window.
 std::wstring Probe(Notepad& notepad, std::chrono::milliseconds limit, std::wstring& history) {
   std::wstring typed = WhatAKeyTypes(notepad, limit);
-  history += L"[" + (typed.empty() ? L"nothing" : typed) + L" in " + TextOf(GetForegroundWindow()) + L"]";
+  // The first probes say it all; a long history is cut.
+  if (history.size() < 1000) {
+    history += L"[" + (typed.empty() ? L"nothing" : typed) + L" in " + TextOf(GetForegroundWindow()) + L"]";
+  } else if (history.back() != L'.') {
+    history += L"...";
+  }
   return typed;
 }
 
@@ -353,6 +358,15 @@ bool TypesCapitals(Notepad& notepad, std::chrono::milliseconds limit, std::wstri
     if (typed == L"a" && afterSmall) afterSmall();
     return false;
   }, limit);
+}
+
+bool CapsLockOnForTheNextProgram(std::wstring& history) {
+  Notepad next;
+  if (!next.Ready()) {
+    history += L"[no Notepad started]";
+    return false;
+  }
+  return TypesCapitals(next, 10s, history);
 }
 
 CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
@@ -375,10 +389,9 @@ CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
 }
 
 CapsLockOn::~CapsLockOn() {
-  // Probed as the set-up probes: a toggle that is late to arrive must not
-  // leave Caps Lock on for the next test.
+  // Off for the next test, as the desktop holds it.
   std::wstring probes;
-  if (TypesCapitals(notepad_, 10s, probes)) Keys({}, VK_CAPITAL);
+  if (CapsLockOnForTheNextProgram(probes)) Keys({}, VK_CAPITAL);
 }
 
 }  // namespace strumlet::wine
