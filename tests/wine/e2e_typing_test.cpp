@@ -135,8 +135,9 @@ TEST(RealTyping, CapsLockIsOnAgainForTheNextProgramsKeys) {
   EXPECT_EQ(program.WaitExit(), 0);
   EXPECT_EQ(notepad.Text(), L"AHello World A 12") << "the text as written";
   std::wstring probes;
-  EXPECT_TRUE(CapsLockOnForTheNextProgram(probes)) << "Caps Lock on again afterwards: probes "
-                                                   << testing::PrintToString(probes);
+  EXPECT_TRUE(TypesCapitals(notepad, 30s, probes)) << "Caps Lock on again afterwards: probes "
+                                                   << testing::PrintToString(probes) << ", set-up probes "
+                                                   << testing::PrintToString(caps.History());
 }
 
 }  // namespace
@@ -167,7 +168,8 @@ TEST(RealTyping, AWindowThatTakesTheFocusMidSendGetsAtMostAChunk) {
   EXPECT_LE(stray.size(), 40u) << testing::PrintToString(stray);
   EXPECT_LT(target.Text().size(), piece.size());
   std::wstring probes;
-  EXPECT_TRUE(CapsLockOnForTheNextProgram(probes)) << "Caps Lock on again: probes " << testing::PrintToString(probes);
+  EXPECT_TRUE(TypesCapitals(other, 30s, probes)) << "Caps Lock on again: probes " << testing::PrintToString(probes)
+                                                 << ", set-up probes " << testing::PrintToString(caps.History());
 }
 
 }  // namespace

@@ -360,15 +360,6 @@ bool TypesCapitals(Notepad& notepad, std::chrono::milliseconds limit, std::wstri
   }, limit);
 }
 
-bool CapsLockOnForTheNextProgram(std::wstring& history) {
-  Notepad next;
-  if (!next.Ready()) {
-    history += L"[no Notepad started]";
-    return false;
-  }
-  return TypesCapitals(next, 10s, history);
-}
-
 CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
   using Clock = std::chrono::steady_clock;
   // Caps Lock must be off to begin with: found on, it was left on by an
@@ -389,9 +380,10 @@ CapsLockOn::CapsLockOn(Notepad& notepad) : notepad_(notepad) {
 }
 
 CapsLockOn::~CapsLockOn() {
-  // Off for the next test, as the desktop holds it.
+  // Probed as the set-up probes: a toggle that is late to arrive must not
+  // leave Caps Lock on for the next test.
   std::wstring probes;
-  if (CapsLockOnForTheNextProgram(probes)) Keys({}, VK_CAPITAL);
+  if (TypesCapitals(notepad_, 10s, probes)) Keys({}, VK_CAPITAL);
 }
 
 }  // namespace strumlet::wine

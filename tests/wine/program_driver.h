@@ -140,13 +140,6 @@ std::wstring WhatAKeyTypes(Notepad& notepad, std::chrono::milliseconds limit = 3
 bool TypesCapitals(Notepad& notepad, std::chrono::milliseconds limit, std::wstring& history,
                    const std::function<void()>& afterSmall = {});
 
-// Whether Caps Lock is on for the next program: a plain A typed into a
-// Notepad started now types a capital (probed as TypesCapitals does). Under
-// Wine a program that has read Caps Lock keys while another program's
-// thread was attached to it can keep its own view of the lock, apart from
-// the desktop's, for good; a program started afterwards takes the desktop's.
-bool CapsLockOnForTheNextProgram(std::wstring& history);
-
 // Caps Lock switched on for a test and off again afterwards, whatever the
 // test found: the state is known from what a key typed into Notepad. On()
 // is false when Caps Lock could not be switched on, or was found on already
