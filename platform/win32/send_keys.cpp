@@ -6,6 +6,7 @@
 // After windows.h.
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -94,11 +95,14 @@ class Win32Keyboard : public KeyboardTarget {
     // queue's key state is then the one the target reads its keys with.
     // (Attaching while keys are on their way would disturb that state.)
     // Never attached to a thread that does not respond.
-    if (!own_ && !IsHungWindow(target_)) attached_ = AttachThreadInput(GetCurrentThreadId(), thread_, TRUE) != 0;
+    if (!own_ && !IsHungWindow(target_)) {
+      DropOwnKeyInput();
+      linked_ = attached_ = AttachThreadInput(GetCurrentThreadId(), thread_, TRUE) != 0;
+    }
   }
 
   ~Win32Keyboard() override {
-    if (attached_) AttachThreadInput(GetCurrentThreadId(), thread_, FALSE);
+    if (linked_) AttachThreadInput(GetCurrentThreadId(), thread_, FALSE);
   }
   Win32Keyboard(const Win32Keyboard&) = delete;
   Win32Keyboard& operator=(const Win32Keyboard&) = delete;
@@ -143,6 +147,11 @@ class Win32Keyboard : public KeyboardTarget {
   bool CapsLockKnown() override { return !attached_; }
 
   std::size_t Inject(const std::vector<InputEvent>& events) override {
+    if (std::any_of(events.begin(), events.end(), [](const InputEvent& e) {
+          return !e.unicode && !e.direct && !e.up && e.vk == VK_CAPITAL;
+        })) {
+      RefreshFocusKeyState();
+    }
     std::vector<INPUT> inputs;
     std::size_t done = 0;
     auto flush = [&] {
@@ -213,6 +222,50 @@ class Win32Keyboard : public KeyboardTarget {
     return out;
   }
 
+  // Under Wine a thread's key state copies the desktop's changes only when
+  // the thread reads its state or has read all its key input (and not
+  // while a thread sharing its input holds key input unread): a thread in
+  // the background misses them meanwhile. If such a thread, having missed
+  // a switch of Caps Lock, reads the next switch's press and release
+  // together, it ends with the lock the other way round from the
+  // desktop's, for good: its catching up finds the desktop as it last
+  // copied it, and the press switches its stale view. So before a Caps
+  // Lock press the key state of the thread that will read it is read once,
+  // which brings it up to date: through the attachment for the target,
+  // through a moment's attachment for another program's window (the focus
+  // left mid-send and the lock is being switched back). Windows keeps each
+  // thread's state current and loses nothing by the read.
+  void RefreshFocusKeyState() {
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, &process) : 0;
+    const DWORD ours = GetCurrentThreadId();
+    if (thread == 0 || thread == ours) return;
+    if (thread == thread_) {
+      if (attached_) GetKeyState(VK_CAPITAL);
+      return;
+    }
+    DWORD targetProcess = 0;
+    GetWindowThreadProcessId(target_, &targetProcess);
+    if (process == targetProcess || IsHungWindow(foreground)) return;
+    if (!AttachThreadInput(ours, thread, TRUE)) return;
+    GetKeyState(VK_CAPITAL);
+    AttachThreadInput(ours, thread, FALSE);
+    // Under Wine that took this thread off the target's input: what it
+    // reads from now on is not the target's.
+    attached_ = false;
+  }
+
+  // Key input that this thread has not read (its own windows' keys, such
+  // as the unassigned key of an activation a moment ago) would, under
+  // Wine, keep the shared key state from taking any change for the whole
+  // send. It is taken off the queue unread; nothing else is dispatched.
+  static void DropOwnKeyInput() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_QS_INPUT)) {
+    }
+  }
+
   // A console: a console window, or a thread that shows no focus window of
   // its own (its window belongs to the system's console host).
   bool IsConsoleWindow() {
@@ -257,7 +310,8 @@ class Win32Keyboard : public KeyboardTarget {
   HKL layout_ = nullptr;
   bool own_ = true;
   bool console_ = false;
-  bool attached_ = false;
+  bool attached_ = false;  // our thread reads the target's input state
+  bool linked_ = false;    // the attachment made, undone at the end
 };
 
 }  // namespace

@@ -146,9 +146,37 @@ namespace {
 
 using namespace strumlet::wine;
 
+// Holds a program's thread still: keys sent to it meanwhile wait in its
+// queue, to be read all at once when it is let go.
+class HeldThread {
+ public:
+  explicit HeldThread(HWND window)
+      : thread_(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr))) {
+    if (thread_ && SuspendThread(thread_) == static_cast<DWORD>(-1)) {
+      CloseHandle(thread_);
+      thread_ = nullptr;
+    }
+  }
+  ~HeldThread() {
+    if (!thread_) return;
+    ResumeThread(thread_);
+    CloseHandle(thread_);
+  }
+  HeldThread(const HeldThread&) = delete;
+  HeldThread& operator=(const HeldThread&) = delete;
+
+  bool Holding() const { return thread_ != nullptr; }
+
+ private:
+  HANDLE thread_;
+};
+
 // The same on the failure path: another window takes the foreground in the
 // middle of a send. At most the chunk that went out as it did strays into
-// it, the run ends as a failure, and Caps Lock is on again.
+// it, the run ends as a failure, and Caps Lock is on again. That window's
+// program is held while the program ends, so that it reads the switch of
+// Caps Lock back as one press and release (under Wine that once left it
+// typing small letters, its view of the lock behind the desktop's).
 TEST(RealTyping, AWindowThatTakesTheFocusMidSendGetsAtMostAChunk) {
   SCOPED_TRACE("X layout " + Layout());
   Notepad target;
@@ -163,13 +191,21 @@ TEST(RealTyping, AWindowThatTakesTheFocusMidSendGetsAtMostAChunk) {
   Program program(L"/Focus target - Notepad/" + piece + L"/2");
   ASSERT_TRUE(WaitFor([&] { return target.Text().size() >= 20; }, 60s)) << "the send did not begin";
   ASSERT_TRUE(Foreground(other.Window()));
-  EXPECT_EQ(program.WaitExit(), 1) << "a failed send: Window not found!";
-  std::wstring stray = other.Text().substr(before);
-  EXPECT_LE(stray.size(), 40u) << testing::PrintToString(stray);
+  {
+    HeldThread held(other.Window());
+    ASSERT_TRUE(held.Holding());
+    EXPECT_EQ(program.WaitExit(), 1) << "a failed send: Window not found!";
+  }
   EXPECT_LT(target.Text().size(), piece.size());
   std::wstring probes;
-  EXPECT_TRUE(TypesCapitals(other, 30s, probes)) << "Caps Lock on again: probes " << testing::PrintToString(probes)
-                                                 << ", set-up probes " << testing::PrintToString(caps.History());
+  const bool capitals = TypesCapitals(other, 30s, probes);
+  EXPECT_TRUE(capitals) << "Caps Lock on again: probes " << testing::PrintToString(probes) << ", set-up probes "
+                        << testing::PrintToString(caps.History());
+  // The probe's capital came after whatever strayed, so Notepad has read
+  // all of that by now; the capital itself is no stray.
+  std::wstring stray = other.Text().substr(before);
+  if (capitals && !stray.empty() && stray.back() == L'A') stray.pop_back();
+  EXPECT_LE(stray.size(), 40u) << testing::PrintToString(stray);
 }
 
 }  // namespace
