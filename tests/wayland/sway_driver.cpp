@@ -147,14 +147,17 @@ class SwayProgram : public ProgramUnderTest {
       return !key.empty() && Key(form, {key, {"Alt"}});
     }
     if (!Sway::Focus(static_cast<long>(form))) return false;
-    // Not drawn within the limit, it is clicked all the same, and the log
-    // tells.
+    // Not drawn within the limit, it is clicked all the same; standard error
+    // tells, once, before the click.
     const bool drawn = DrawnWhereSwaySays(static_cast<long>(form));
-    if (!drawn) std::fprintf(stderr, "window %lu not seen drawn where sway puts it:%s\n", static_cast<unsigned long>(form), Shown(form).c_str());
+    if (!drawn) {
+      std::fprintf(stderr, "window %lu not seen drawn where sway puts it:%s\n", static_cast<unsigned long>(form),
+                   Shown(form).c_str());
+    }
     auto middle = ScreenPoint(form, *control, 1, 2);
     if (!middle) return false;
     lastClick_ = "control " + std::to_string(id) + " at (" + std::to_string(middle->first) + "," +
-                 std::to_string(middle->second) + ") of window" + Shown(form) + (drawn ? "" : ", not seen drawn there");
+                 std::to_string(middle->second) + ") of window" + Shown(form);
     return pointer_.ClickAt(middle->first, middle->second);
   }
   bool Key(WindowId form, const Keystroke& key) override {
