@@ -161,6 +161,8 @@ class Screen {
 
  private:
   unsigned long A(const char* name);
+  // Waits until no grab holds the pointer after a click.
+  void AwaitPointerLetGo();
   std::vector<unsigned long> Property(XWindow window, const char* name, unsigned long type, int format);
 
   _XDisplay* display_;

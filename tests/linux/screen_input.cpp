@@ -5,6 +5,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <cstdio>
+
 #include "desktop.h"
 #include "platform/twips.h"
 
@@ -18,10 +20,32 @@ void Screen::ClickAt(XWindow window, int x, int y) {
   XTestFakeButtonEvent(display_, 1, False, CurrentTime);
   XSync(display_, False);
   clicks_.Pressed(client.x + x, client.y + y);
+  AwaitPointerLetGo();
   // The click has been read before anything else comes: Qt gets the
   // pointer and the keyboard on separate ways (XInput 2 and core events),
   // and a key right after a click can otherwise overtake it.
   Ping(window);
+}
+
+// A window manager that acts on clicks into its clients (openbox focuses
+// and raises on a press there) binds the button on them with a synchronous
+// grab. The server holds the click until the window manager lets it through
+// to the program (ReplayPointer); keys are not held meanwhile. With the
+// window manager slow to run, a key right after the click can reach the
+// program first, into the control that had the focus before. The pointer
+// can be grabbed once no grab holds it: neither the window manager's nor
+// the program's own from the press to the release.
+void Screen::AwaitPointerLetGo() {
+  const XWindow root = DefaultRootWindow(display_);
+  const bool letGo = WaitFor([&] {
+    if (XGrabPointer(display_, root, False, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) != GrabSuccess) {
+      return false;
+    }
+    XUngrabPointer(display_, CurrentTime);
+    XSync(display_, False);
+    return true;
+  });
+  if (!letGo) std::fprintf(stderr, "the pointer stayed grabbed after a click\n");
 }
 
 void Screen::Click(XWindow window, int clientWidthTwips, const rt::Control& control) {
